@@ -1,0 +1,6 @@
+#include "../builtin.h"
+#include "provider.h"
+
+namespace ado {
+void registerMySqlProvider(ProviderRegistry &) {}
+} // namespace ado

@@ -1,0 +1,6 @@
+#include "../builtin.h"
+#include "provider.h"
+
+namespace ado {
+void registerOdbcProviders(ProviderRegistry &) {}
+} // namespace ado
