@@ -3,15 +3,17 @@
 #include <algorithm>
 
 namespace {
-unsigned char upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+// Letters compare as lower case, so '_' and the like sort before them, as in a
+// dictionary-like order.
+unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 } // namespace
 
 int compareTextNoCase(const std::string &a, const std::string &b)
 {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = upper(static_cast<unsigned char>(a[i]));
-        const unsigned char y = upper(static_cast<unsigned char>(b[i]));
+        const unsigned char x = fold(static_cast<unsigned char>(a[i]));
+        const unsigned char y = fold(static_cast<unsigned char>(b[i]));
         if (x != y)
             return x < y ? -1 : 1;
     }

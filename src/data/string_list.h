@@ -36,5 +36,5 @@ private:
     bool m_sorted = false;
 };
 
-// Compare without regard to the case of the letters A to Z (ANSI order otherwise).
+// Compare without regard to the case of the letters A to Z (letters fold to lower case).
 int compareTextNoCase(const std::string &a, const std::string &b);
