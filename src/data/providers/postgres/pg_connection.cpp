@@ -1,0 +1,215 @@
+#include "pg_connection.h"
+
+#include <memory>
+#include <string_view>
+
+#include "ado_errors.h"
+#include "pg_rowset.h"
+#include "pg_schema.h"
+
+namespace ado::pg {
+namespace {
+
+// libpq's messages end with a newline; the text before it is kept as it is.
+std::string trimmed(const char *message)
+{
+    std::string s = message ? message : "";
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
+    return s;
+}
+
+[[noreturn]] void fail(PGconn *conn, PGresult *result)
+{
+    // A session that the server ended carries all that was said, in order, in
+    // the connection's message (FATAL: ..., then the closed socket).
+    std::string message = result && PQstatus(conn) != CONNECTION_BAD ? trimmed(PQresultErrorMessage(result))
+                                                                      : std::string();
+    if (message.empty())
+        message = trimmed(PQerrorMessage(conn));
+    if (result)
+        PQclear(result);
+    throw EProviderError(message);
+}
+
+void ignoreNotice(void *, const char *) {}
+
+long long affectedRows(PGresult *result)
+{
+    const char *n = PQcmdTuples(result);
+    return n && *n ? std::stoll(n) : -1;
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> connectionParameters(const ConnectionString &cs)
+{
+    std::vector<std::pair<std::string, std::string>> p;
+    auto add = [&p](const char *keyword, const std::string &value) {
+        if (!value.empty())
+            p.emplace_back(keyword, value);
+    };
+    // A Data Source that starts with "/" is a socket folder; libpq tells the
+    // two apart by that same rule.
+    add("host", cs.value("Data Source"));
+    add("port", cs.value("Port"));
+    // Without a catalog the session goes to the "postgres" database, which
+    // every cluster has, rather than to libpq's default of a database named
+    // after the user, which usually does not exist.
+    std::string database = cs.value("Initial Catalog");
+    add("dbname", database.empty() ? std::string("postgres") : database);
+    add("user", cs.value("User ID"));
+    add("password", cs.value("Password"));
+    const std::string extended = cs.value("Extended Properties");
+    if (!extended.empty()) {
+        const ConnectionString inner = ConnectionString::parse(extended);
+        add("sslmode", inner.value("SSL"));
+    }
+    add("client_encoding", "UTF8");
+    add("connect_timeout", "30");
+    add("fallback_application_name", "Tabulon");
+    return p;
+}
+
+PgConnection::~PgConnection() { close(); }
+
+void PgConnection::open()
+{
+    close();
+    const auto params = connectionParameters(m_cs);
+    std::vector<const char *> keywords, values;
+    for (const auto &[k, v] : params) {
+        keywords.push_back(k.c_str());
+        values.push_back(v.c_str());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    PGconn *conn = PQconnectdbParams(keywords.data(), values.data(), 0);
+    if (!conn)
+        throw EProviderError("out of memory");
+    if (PQstatus(conn) != CONNECTION_OK) {
+        std::string message = trimmed(PQerrorMessage(conn));
+        PQfinish(conn);
+        throw EProviderError(message);
+    }
+    PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
+    // A SQL_ASCII database holds bytes in no known encoding, and the server
+    // refuses to send them to a UTF-8 client unless they happen to be valid
+    // UTF-8. Such a session takes the bytes as they are.
+    const char *serverEncoding = PQparameterStatus(conn, "server_encoding");
+    if (serverEncoding && std::string_view(serverEncoding) == "SQL_ASCII" &&
+        PQsetClientEncoding(conn, "SQL_ASCII") != 0) {
+        std::string message = trimmed(PQerrorMessage(conn));
+        PQfinish(conn);
+        throw EProviderError(message);
+    }
+    std::lock_guard lock(m_cancelMutex);
+    m_conn = conn;
+    m_cancel = PQgetCancel(conn);
+}
+
+void PgConnection::close()
+{
+    {
+        std::lock_guard lock(m_cancelMutex);
+        if (m_cancel)
+            PQfreeCancel(m_cancel);
+        m_cancel = nullptr;
+    }
+    if (m_conn)
+        PQfinish(m_conn);
+    m_conn = nullptr;
+}
+
+bool PgConnection::isOpen() const { return m_conn && PQstatus(m_conn) == CONNECTION_OK; }
+
+PGconn *PgConnection::requireOpen() const
+{
+    if (!m_conn)
+        throw EADOError("Operation is not allowed when the object is closed");
+    return m_conn;
+}
+
+ExecResult PgConnection::execute(const std::string &statement)
+{
+    PGconn *conn = requireOpen();
+    return take(PQexec(conn, statement.c_str()));
+}
+
+ExecResult PgConnection::take(PGresult *result)
+{
+    if (!result)
+        fail(m_conn, nullptr);
+    switch (PQresultStatus(result)) {
+    case PGRES_TUPLES_OK: {
+        ExecResult r;
+        r.recordsAffected = affectedRows(result);
+        r.rows = std::make_unique<PgRowSet>(result);
+        return r;
+    }
+    case PGRES_COMMAND_OK: {
+        ExecResult r;
+        r.recordsAffected = affectedRows(result);
+        PQclear(result);
+        return r;
+    }
+    case PGRES_EMPTY_QUERY:
+        PQclear(result);
+        return {};
+    case PGRES_COPY_OUT: {
+        // Nothing here reads a copy stream: drain it so the session stays usable.
+        PQclear(result);
+        char *buffer = nullptr;
+        while (PQgetCopyData(m_conn, &buffer, 0) > 0)
+            PQfreemem(buffer);
+        return takeLast();
+    }
+    case PGRES_COPY_IN:
+        PQclear(result);
+        PQputCopyEnd(m_conn, "COPY FROM STDIN is not supported");
+        return takeLast();
+    default:
+        fail(m_conn, result);
+    }
+}
+
+ExecResult PgConnection::takeLast()
+{
+    PGresult *kept = nullptr;
+    while (PGresult *next = PQgetResult(m_conn)) {
+        const bool keptFailed = kept && PQresultStatus(kept) == PGRES_FATAL_ERROR;
+        if (keptFailed) {
+            PQclear(next);
+            continue;
+        }
+        if (kept)
+            PQclear(kept);
+        kept = next;
+    }
+    if (!kept)
+        return {};
+    return take(kept);
+}
+
+std::unique_ptr<RowSet> PgConnection::openSchema(SchemaEnum kind, const SchemaRestrictions &restrictions)
+{
+    const char *sql = schemaStatement(kind);
+    if (!sql)
+        throw EADOError("Invalid Enum Value");
+    PGconn *conn = requireOpen();
+    const char *values[3] = {restrictions.catalog.c_str(), restrictions.schema.c_str(), restrictions.table.c_str()};
+    const Oid types[3] = {25, 25, 25}; // text
+    ExecResult r = take(PQexecParams(conn, sql, 3, types, values, nullptr, nullptr, 0));
+    return std::move(r.rows);
+}
+
+void PgConnection::cancel()
+{
+    std::lock_guard lock(m_cancelMutex);
+    if (!m_cancel)
+        return;
+    char error[256];
+    PQcancel(m_cancel, error, int(sizeof error)); // a failed request changes nothing
+}
+
+} // namespace ado::pg

@@ -1,0 +1,79 @@
+#pragma once
+// Helpers shared by the PostgreSQL and MariaDB provider tests.
+
+#include <arpa/inet.h>
+#include <malloc.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "provider.h"
+
+namespace provider_test {
+
+// A loopback port on which nothing listens: bound once, then released.
+inline int closedLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+// Heap bytes in use (arena and mapped blocks).
+inline long long heapInUse()
+{
+    const struct mallinfo2 m = ::mallinfo2();
+    return (long long)(m.uordblks + m.hblkhd);
+}
+
+inline double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs `action` on a thread of its own after `ms` milliseconds; joined on destruction.
+class Later {
+public:
+    Later(int ms, std::function<void()> action)
+        : m_thread([ms, action = std::move(action)] {
+              std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+              action();
+          })
+    {
+    }
+    ~Later() { m_thread.join(); }
+
+private:
+    std::thread m_thread;
+};
+
+// Every value of a row set's column, read through the row set.
+inline std::vector<std::string> column(const ado::RowSet &rows, const std::string &name)
+{
+    std::vector<std::string> out;
+    const int f = rows.fieldIndex(name);
+    for (long long r = 0; f >= 0 && r < rows.rowCount(); ++r)
+        out.push_back(rows.value(r, f));
+    return out;
+}
+
+inline std::vector<std::string> fieldNames(const ado::RowSet &rows)
+{
+    std::vector<std::string> out;
+    for (int f = 0; f < rows.fieldCount(); ++f)
+        out.push_back(rows.fieldName(f));
+    return out;
+}
+
+} // namespace provider_test
