@@ -1,6 +1,13 @@
 #include "../builtin.h"
-#include "provider.h"
+#include "fb_connection.h"
 
 namespace ado {
-void registerFirebirdProvider(ProviderRegistry &) {}
+
+void registerFirebirdProvider(ProviderRegistry &registry)
+{
+    registry.registerProvider("LCPI.IBProvider.3.Free", [](const ConnectionString &settings) {
+        return std::make_unique<fb::Connection>(settings);
+    });
+}
+
 } // namespace ado
