@@ -1,0 +1,119 @@
+#include "o_SynMemo.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace {
+
+// Holds off the change event while the line list edits the document.
+struct Silence {
+    explicit Silence(int &counter) : m_counter(counter) { ++m_counter; }
+    ~Silence() { --m_counter; }
+    int &m_counter;
+};
+
+} // namespace
+
+std::string TSynLines::Text() const
+{
+    return joinLines(m_memo.documentBytes(), "\r\n");
+}
+
+std::string TSynLines::FileBytes() const
+{
+    const std::string_view doc = m_memo.documentBytes();
+    if (hasOnlyLineBreak(doc, m_lineBreak))
+        return std::string(doc);
+    return joinLines(doc, lineBreakBytes(m_lineBreak));
+}
+
+void TSynLines::replaceAll(const char *data, size_t length)
+{
+    Silence silence(m_memo.m_silent);
+    m_memo.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
+    m_memo.SendScintilla(QsciScintillaBase::SCI_CLEARALL);
+    if (length > 0)
+        m_memo.SendScintilla(QsciScintillaBase::SCI_ADDTEXT, uintptr_t(length), data);
+    // Mixed breaks are kept as the remembered style, so that the document
+    // shows what a save would write.
+    const std::string_view doc(data, length);
+    if (!hasOnlyLineBreak(doc, m_lineBreak))
+        m_memo.SendScintilla(QsciScintillaBase::SCI_CONVERTEOLS, (unsigned long)m_memo.eolMode());
+    m_memo.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
+    m_memo.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    m_memo.SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
+    m_memo.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL);
+}
+
+static QsciScintilla::EolMode eolModeOf(TSynLineBreak style)
+{
+    switch (style) {
+    case TSynLineBreak::LF: return QsciScintilla::EolUnix;
+    case TSynLineBreak::CR: return QsciScintilla::EolMac;
+    case TSynLineBreak::CRLF: break;
+    }
+    return QsciScintilla::EolWindows;
+}
+
+void TSynLines::SetText(const std::string &text)
+{
+    m_lineBreak = detectLineBreak(text);
+    m_memo.setEolMode(eolModeOf(m_lineBreak));
+    replaceAll(text.data(), text.size());
+}
+
+void TSynLines::Add(const std::string &line)
+{
+    Silence silence(m_memo.m_silent);
+    std::string bytes;
+    if (m_memo.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) > 0)
+        bytes.append(lineBreakBytes(m_lineBreak));
+    bytes.append(line);
+    m_memo.SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.data());
+}
+
+void TSynLines::Clear()
+{
+    replaceAll("", 0);
+}
+
+int TSynLines::Count() const
+{
+    if (m_memo.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) == 0)
+        return 0;
+    return int(m_memo.SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT));
+}
+
+std::string TSynLines::Strings(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    const long start = m_memo.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, (unsigned long)index);
+    const long end = m_memo.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, (unsigned long)index);
+    return std::string(m_memo.documentBytes().substr(size_t(start), size_t(end - start)));
+}
+
+void TSynLines::LoadFromFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Cannot open file \"" + path.toStdString() + "\". " + file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error("Cannot read file \"" + path.toStdString() + "\". " + file.errorString().toStdString());
+    const std::string_view text(bytes.constData(), size_t(bytes.size()));
+    m_lineBreak = detectLineBreak(text);
+    m_memo.setEolMode(eolModeOf(m_lineBreak));
+    replaceAll(bytes.constData(), size_t(bytes.size()));
+}
+
+void TSynLines::SaveToFile(const QString &path) const
+{
+    const std::string bytes = FileBytes();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("Cannot create file \"" + path.toStdString() + "\". " + file.errorString().toStdString());
+    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.flush())
+        throw std::runtime_error("Cannot write file \"" + path.toStdString() + "\". " + file.errorString().toStdString());
+}

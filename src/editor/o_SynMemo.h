@@ -1,0 +1,89 @@
+#pragma once
+// TqdSynMemo: the SQL editor of a query tab, on Scintilla. The document holds
+// bytes exactly as given (UTF-8 shows as UTF-8, other bytes stay as they are);
+// the line list reads and writes those bytes without going through QString.
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+#include "o_LineBreaks.h"
+
+class TqdSynMemo;
+class TqdFindBar;
+
+// The editor's lines. Changes made here raise no change event.
+class TSynLines {
+public:
+    explicit TSynLines(TqdSynMemo &memo) : m_memo(memo) {}
+
+    // The lines joined by CR LF, no break after the last one.
+    std::string Text() const;
+    // Replace the whole text (broken into lines as a file is).
+    void SetText(const std::string &text);
+    // The lines joined by the remembered break style: what SaveToFile writes.
+    std::string FileBytes() const;
+
+    void Add(const std::string &line);
+    void Clear();
+    int Count() const;
+    std::string Strings(int index) const;
+
+    // Throws std::runtime_error when the file cannot be read or written.
+    void LoadFromFile(const QString &path);
+    void SaveToFile(const QString &path) const;
+
+    // CR LF for text never loaded; else the style of the last loaded file.
+    TSynLineBreak LineBreak() const { return m_lineBreak; }
+
+private:
+    void replaceAll(const char *data, size_t length);
+    TqdSynMemo &m_memo;
+    TSynLineBreak m_lineBreak = TSynLineBreak::CRLF;
+};
+
+class TqdSynMemo : public QsciScintilla {
+    Q_OBJECT
+public:
+    explicit TqdSynMemo(QWidget *parent = nullptr);
+    ~TqdSynMemo() override;
+
+    TSynLines &Lines() { return m_lines; }
+    const TSynLines &Lines() const { return m_lines; }
+
+    bool SelAvail() const;
+    std::string SelText() const;
+    void CutToClipboard();
+    void CopyToClipboard();
+    void PasteFromClipboard();
+    void ClearSelection();
+
+    // Raised after each edit the user makes (typing, cut, paste, delete,
+    // undo, redo); not for changes through Lines().
+    std::function<void()> OnChange;
+
+    // The document's bytes, valid until the next change.
+    std::string_view documentBytes() const;
+
+    // The inline find bar (Ctrl+F).
+    TqdFindBar *findBar() const { return m_findBar; }
+    void showFindBar();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    friend class TSynLines;
+    void textWasChanged();
+    void updateLineNumberMargin();
+    void placeFindBar();
+
+    TSynLines m_lines;
+    int m_silent = 0;            // > 0 while the line list changes the document
+    int m_marginDigits = 0;
+    TqdFindBar *m_findBar = nullptr;
+};
