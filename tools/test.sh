@@ -14,6 +14,7 @@ echo "[test] starting the test servers"
 "$here/tools/test-servers.sh" start "$envfile"
 # shellcheck disable=SC1090
 . "$envfile"
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tabulon-xdg.XXXXXX)}
 echo "[test] running the suite"
 cd "$build"
 ctest --output-on-failure --timeout 600
