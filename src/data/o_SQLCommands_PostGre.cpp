@@ -1,0 +1,86 @@
+// PostgreSQL: pg_catalog and information_schema of the open database.
+#include "o_SQLCommands.h"
+
+namespace {
+using C = TqdGenericSQLCommands;
+
+const std::string kListDataBases = C::crLines(
+    {
+        C::padded(" SELECT", 60),
+        C::padded("    cast(d.datname as varchar(50)) as DB_NAME", 60),
+        C::padded("  FROM pg_catalog.pg_database d", 60),
+        C::padded("    LEFT JOIN pg_catalog.pg_user u ON d.datdba = u.usesysid", 60),
+        C::padded("  ORDER BY 1", 60),
+    },
+    true);
+
+const std::string kListTables = C::crLines(
+    {
+        C::padded("SELECT table_name", 40),
+        C::padded("FROM information_schema.tables", 40),
+        C::padded("WHERE table_type = 'BASE TABLE'", 38),
+        C::padded("AND table_catalog =%s", 40),
+        C::padded("AND table_schema NOT IN", 40),
+        "('pg_catalog', 'information_schema')",
+        C::padded("order by table_name", 40),
+    },
+    true);
+
+// Dropped columns stay in pg_attribute under a made-up name; they are left out.
+const std::string kListFields = C::crLines(
+    {
+        C::padded("SELECT a.attname", 43),
+        C::padded("FROM pg_class c, pg_attribute a, pg_type t", 43),
+        C::padded("WHERE c.relname = %s", 43),
+        C::padded("AND a.attnum > 0", 43),
+        C::padded("AND NOT a.attisdropped", 43),
+        C::padded("AND a.attrelid = c.oid", 43),
+        C::padded("AND a.atttypid = t.oid", 43),
+        C::padded("order by a.attname", 43),
+    },
+    true);
+} // namespace
+
+void TqdPostGreCommands::ListDataBases(TStringList *list)
+{
+    runStatement(kListDataBases, {});
+    FillListByName(Query(), list, "DB_NAME");
+}
+
+void TqdPostGreCommands::ListTables(TStringList *list, const std::string &dataBase)
+{
+    runStatement(kListTables, {quoted(dataBase)});
+    FillListByName(Query(), list, "table_name");
+}
+
+void TqdPostGreCommands::ListFields(TStringList *list, const std::string & /*dataBase*/, const std::string &table)
+{
+    runStatement(kListFields, {quoted(table)});
+    FillListByName(Query(), list, "attname");
+}
+
+bool TqdPostGreCommands::DataBaseExists(const std::string &dataBase)
+{
+    TStringList dataBases;
+    ListDataBases(&dataBases);
+    return listHolds(dataBases, dataBase);
+}
+
+bool TqdPostGreCommands::TableExists(const std::string &dataBase, const std::string &table)
+{
+    TStringList tables;
+    ListTables(&tables, dataBase);
+    return listHolds(tables, table);
+}
+
+bool TqdPostGreCommands::FieldExists(const std::string &dataBase, const std::string &table, const std::string &field)
+{
+    TStringList fields;
+    ListFields(&fields, dataBase, table);
+    return listHolds(fields, field);
+}
+
+std::string TqdPostGreCommands::GetFieldType(const std::string &, const std::string &, const std::string &)
+{
+    return std::string();
+}
