@@ -12,7 +12,9 @@
 //   "Remote, Engine12, Loopback", so a path without host falls through to the
 //   embedded engine. The embedded engine runs as ServerMode=Super, so it holds
 //   the database file exclusively: a second process (isql-fb, another copy of
-//   the program) cannot open the same file while this one has it open.
+//   the program) cannot open the same file while this one has it open; it
+//   gets "I/O error during "lock" operation for file ... / Database already
+//   opened with engine instance, incompatible with current".
 // - The lock folder is the catch. By default it is /tmp/firebird, which the
 //   first user creates with mode 0770 for himself; every other user then fails
 //   with "operating system directive access failed / Permission denied /
