@@ -31,7 +31,6 @@ TqdFileInfoListView::TqdFileInfoListView(QWidget *parent)
     setItemDelegate(new CaptionOnlyDelegate(this));
     setEditTriggers(DoubleClicked | EditKeyPressed | SelectedClicked);
     setColumnCount(0);
-    headerItem()->setText(0, QString());
     resize(254, 166);
     if (parent)
         TqdFileInfoListView::RebuildList();

@@ -1,0 +1,57 @@
+#pragma once
+// The About window: the banner, the program's own version information, a few
+// words about the program and the link to the maker's web site.
+
+#include <QDialog>
+#include <QImage>
+
+#include <memory>
+
+namespace Ui {
+class TFrmAbout;
+}
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class TqdFileInfoListView;
+class TqdLinkLabel;
+
+class TFrmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmAbout(QWidget *owner = nullptr);
+    ~TFrmAbout() override;
+
+    QLabel *Image1;
+    QFrame *Panel1;
+    QPushButton *btnOk;
+    QGroupBox *GroupBox1;
+    TqdFileInfoListView *qdFileInfoListView1;
+    QFrame *Panel2;
+    QPlainTextEdit *InfoMemo;
+    TqdLinkLabel *qdLinkLabel1;
+
+    // Opens the maker's web address.
+    void Image1Click(QObject *sender);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::TFrmAbout> ui;
+    bool imagePressed = false;
+};
+
+// The About window that ShowAbout has open, nullptr otherwise.
+extern TFrmAbout *FrmAbout;
+
+// Creates the About window, shows it modally with the running program's
+// version information, and destroys it when it closes (also on an error,
+// which then goes on to the caller).
+void ShowAbout();
+
+// A banner picture of the program ("about-banner.jpg", "connect-banner.jpg"),
+// decoded; a null image when it cannot be read.
+QImage banner(const QString &fileName);
