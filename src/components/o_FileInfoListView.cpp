@@ -28,6 +28,7 @@ TqdFileInfoListView::TqdFileInfoListView(QWidget *parent)
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
+    header()->setStretchLastSection(false);
     setItemDelegate(new CaptionOnlyDelegate(this));
     setEditTriggers(DoubleClicked | EditKeyPressed | SelectedClicked);
     setColumnCount(0);

@@ -11,7 +11,6 @@ namespace Ui {
 class TFrmAbout;
 }
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -27,7 +26,7 @@ public:
     QLabel *Image1;
     QFrame *Panel1;
     QPushButton *btnOk;
-    QGroupBox *GroupBox1;
+    QFrame *GroupBox1; // a group box without caption
     TqdFileInfoListView *qdFileInfoListView1;
     QFrame *Panel2;
     QPlainTextEdit *InfoMemo;

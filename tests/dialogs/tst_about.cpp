@@ -1,0 +1,170 @@
+// The About window: its rows and column widths, text, link and lifetime.
+
+#include "f_About.h"
+#include "o_AppInfo.h"
+#include "o_FileInfoListView.h"
+#include "o_LinkLabel.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+// Runs `inspect` on the open About window once its modal loop runs, then
+// closes it by `close` (a click on Ok, or the close box).
+void whileOpen(std::function<void(TFrmAbout *)> inspect, std::function<void(TFrmAbout *)> close)
+{
+    QTimer::singleShot(0, [=] {
+        TFrmAbout *form = FrmAbout;
+        ASSERT_NE(form, nullptr);
+        inspect(form);
+        close(form);
+    });
+}
+
+void clickOk(TFrmAbout *form) { QTest::mouseClick(form->btnOk, Qt::LeftButton); }
+void closeBox(TFrmAbout *form) { form->close(); }
+
+struct Shown {
+    QStringList keys, values;
+    int width0 = 0, width1 = 0;
+    bool visible = false;
+    QPointer<TFrmAbout> form;
+};
+
+Shown showOnce(std::function<void(TFrmAbout *)> close)
+{
+    Shown s;
+    whileOpen(
+        [&](TFrmAbout *form) {
+            TqdFileInfoListView *list = form->qdFileInfoListView1;
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                s.keys << list->topLevelItem(i)->text(0);
+                s.values << list->topLevelItem(i)->text(1);
+            }
+            s.width0 = list->columnWidth(0);
+            s.width1 = list->columnWidth(1);
+            s.visible = form->isVisible() && form->isModal();
+            s.form = form;
+        },
+        close);
+    ShowAbout();
+    return s;
+}
+
+} // namespace
+
+TEST(About, ShowsTheProgramsOwnVersionInformation)
+{
+    for (auto close : {clickOk, closeBox}) {
+        const Shown s = showOnce(close);
+        EXPECT_TRUE(s.visible);
+        EXPECT_EQ(s.keys, (QStringList{"CompanyName", "File Description", "FileName", "File Version", "Internal Name",
+                                       "Legal Copyright", "Legal TradeMarks", "Original Filename", "Product Name",
+                                       "Product Version"}));
+        ASSERT_EQ(s.values.size(), 10);
+        EXPECT_EQ(s.values[2], QCoreApplication::applicationFilePath());
+        EXPECT_EQ(s.width0, 100);
+        EXPECT_EQ(s.width1, 135);
+        // Closed and destroyed, and the global reference emptied.
+        EXPECT_TRUE(s.form.isNull());
+        EXPECT_EQ(FrmAbout, nullptr);
+    }
+}
+
+TEST(About, TwoShowingsShowTheSameRows)
+{
+    const Shown first = showOnce(clickOk), second = showOnce(closeBox);
+    EXPECT_EQ(first.values, second.values);
+    EXPECT_EQ(first.keys, second.keys);
+}
+
+TEST(About, FormLayoutAndText)
+{
+    TFrmAbout form;
+    EXPECT_EQ(form.windowTitle(), "Brennick - About...");
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    ASSERT_FALSE(form.Image1->pixmap().isNull());
+    EXPECT_EQ(form.Image1->pixmap().size(), QSize(480, 83));
+    EXPECT_EQ(form.Image1->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(form.btnOk->text(), "Ok");
+    EXPECT_EQ(form.btnOk->geometry(), QRect(218, 11, 75, 25));
+    EXPECT_EQ(form.qdFileInfoListView1->width(), 247);
+    EXPECT_FALSE(form.qdFileInfoListView1->ReadOnly());
+    EXPECT_FALSE(form.InfoMemo->isEnabled());
+
+    const QStringList expected = {"Brennick Tabulon",
+                                  "",
+                                  "Tabulon is a stand - alone application",
+                                  "that can connect to multiple database engines ",
+                                  "such as",
+                                  "",
+                                  "- MS SQL",
+                                  "- MS SQL Compact 3.1 & 3.5",
+                                  "- MS Access",
+                                  "- Oracle",
+                                  "- PostGre",
+                                  "- MySQL",
+                                  "- Firebird",
+                                  "", "", "", "", "", "",
+                                  "Author ",
+                                  QString::fromUtf8(appinfo::AuthorName),
+                                  "",
+                                  QString::fromUtf8(appinfo::ContactMail)};
+    EXPECT_EQ(form.InfoMemo->toPlainText().split('\n'), expected);
+
+    EXPECT_EQ(form.qdLinkLabel1->text(), QString::fromUtf8(appinfo::MakerHost));
+    EXPECT_EQ(form.qdLinkLabel1->URL(), appinfo::MakerUrl);
+    EXPECT_EQ(form.qdLinkLabel1->LinkType(), ltURL);
+    EXPECT_TRUE(form.qdLinkLabel1->alignment() & Qt::AlignHCenter);
+
+    // The list view sits at its place in the group box, the panels around it.
+    form.show();
+    EXPECT_EQ(form.Image1->geometry(), QRect(0, 0, 480, 83));
+    EXPECT_EQ(form.GroupBox1->geometry(), QRect(0, 83, 480, 328));
+    EXPECT_EQ(form.qdFileInfoListView1->geometry(), QRect(2, 15, 247, 311));
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 411, 480, 47));
+    EXPECT_EQ(form.Panel2->geometry(), QRect(249, 15, 229, 311));
+    EXPECT_EQ(form.InfoMemo->geometry(), QRect(2, 2, 225, 287));
+    EXPECT_EQ(form.qdLinkLabel1->geometry(), QRect(2, 296, 225, 13));
+}
+
+TEST(About, BannerAndLinkOpenTheMakersAddress)
+{
+    std::vector<QUrl> opened;
+    const auto saved = TqdLinkLabel::urlOpener;
+    TqdLinkLabel::urlOpener = [&](const QUrl &url) {
+        opened.push_back(url);
+        return false;
+    };
+    {
+        TFrmAbout form;
+        form.resize(480, 458);
+        form.show();
+        QTest::mouseClick(form.Image1, Qt::LeftButton);
+        QTest::mouseClick(form.qdLinkLabel1, Qt::LeftButton);
+    }
+    TqdLinkLabel::urlOpener = saved;
+    const QUrl maker(QString::fromUtf8(appinfo::MakerUrl));
+    EXPECT_EQ(opened, (std::vector<QUrl>{maker, maker}));
+}
+
+TEST(About, ConnectBannerIsAvailable)
+{
+    const QImage image = banner("connect-banner.jpg");
+    EXPECT_EQ(image.size(), QSize(420, 70));
+    EXPECT_TRUE(banner("no-such-banner.jpg").isNull());
+}
