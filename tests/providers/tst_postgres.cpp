@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <libpq-fe.h>
+// The test links the client library through the data library; its header is
+// found by its system path.
+#include <postgresql/libpq-fe.h>
 
 #include <algorithm>
 #include <iostream>

@@ -1,0 +1,112 @@
+#include "my_connection.h"
+
+#include <errmsg.h>
+#include <mysqld_error.h>
+
+#include <memory>
+
+#include "ado_errors.h"
+#include "my_rowset.h"
+#include "my_schema.h"
+
+namespace ado::my {
+
+MyConnection::~MyConnection() { close(); }
+
+void MyConnection::open()
+{
+    close();
+    m_mysql = connectSession(m_settings);
+    m_threadId = mysql_thread_id(m_mysql);
+}
+
+void MyConnection::close()
+{
+    m_threadId = 0;
+    if (m_mysql)
+        mysql_close(m_mysql);
+    m_mysql = nullptr;
+}
+
+MYSQL *MyConnection::requireOpen() const
+{
+    if (!m_mysql)
+        throw EADOError("Operation is not allowed when the object is closed");
+    return m_mysql;
+}
+
+void MyConnection::fail()
+{
+    std::string message = mysql_error(m_mysql);
+    const unsigned int code = mysql_errno(m_mysql);
+    if (code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == ER_CONNECTION_KILLED)
+        close();
+    throw EProviderError(message);
+}
+
+ExecResult MyConnection::execute(const std::string &statement)
+{
+    MYSQL *m = requireOpen();
+    if (mysql_real_query(m, statement.data(), statement.size()))
+        fail();
+    // Of several results the last row set counts; without one, the last count.
+    ExecResult out;
+    for (;;) {
+        if (mysql_field_count(m) > 0) {
+            MYSQL_RES *result = mysql_store_result(m);
+            if (!result)
+                fail();
+            out.rows = std::make_unique<MyRowSet>(result);
+            out.recordsAffected = out.rows->rowCount();
+        } else if (!out.rows) {
+            const my_ulonglong n = mysql_affected_rows(m);
+            out.recordsAffected = n == (my_ulonglong)-1 ? -1 : (long long)n;
+        }
+        const int next = mysql_next_result(m);
+        if (next > 0)
+            fail();
+        if (next < 0)
+            return out;
+    }
+}
+
+std::unique_ptr<RowSet> MyConnection::openSchema(SchemaEnum kind, const SchemaRestrictions &restrictions)
+{
+    switch (kind) {
+    case adSchemaTables:
+    case adSchemaColumns:
+    case adSchemaIndexes:
+    case adSchemaForeignKeys:
+    case adSchemaPrimaryKeys:
+        break;
+    default:
+        throw EADOError("Invalid Enum Value");
+    }
+    MYSQL *m = requireOpen();
+    const Quoter quote = [m](const std::string &value) {
+        std::string escaped(value.size() * 2 + 1, '\0');
+        escaped.resize(mysql_real_escape_string(m, escaped.data(), value.data(), (unsigned long)value.size()));
+        return "'" + escaped + "'";
+    };
+    return std::move(execute(schemaStatement(kind, restrictions, quote)).rows);
+}
+
+void MyConnection::cancel()
+{
+    const unsigned long id = m_threadId;
+    if (!id)
+        return;
+    SessionSettings killer = m_settings;
+    killer.database.clear();
+    killer.clientFlags = 0;
+    try {
+        MYSQL *k = connectSession(killer);
+        const std::string sql = "KILL QUERY " + std::to_string(id);
+        mysql_real_query(k, sql.data(), sql.size()); // nothing running is no failure
+        mysql_close(k);
+    } catch (const Exception &) {
+        // Cancelling is a request; when it cannot be delivered the statement runs on.
+    }
+}
+
+} // namespace ado::my
