@@ -1,10 +1,10 @@
-#include <QApplication>
-#include <QMainWindow>
+// Tabulon: start the application, show the main window, run until it closes.
+#include "f_main.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.show();
+    TTabulonApplication app(argc, argv);
+    TFrmMain mainWindow;
+    mainWindow.show();
     return app.exec();
 }
