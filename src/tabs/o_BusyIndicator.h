@@ -1,0 +1,38 @@
+#pragma once
+// The small frame a query tab shows while its statement runs: "Running…"
+// with the time elapsed, and a Cancel button. It appears only when the run
+// lasts longer than a moment.
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QTimer>
+
+class QLabel;
+class QPushButton;
+
+class TqdBusyIndicator : public QFrame {
+    Q_OBJECT
+public:
+    explicit TqdBusyIndicator(QWidget *parent);
+
+    static constexpr int kShowDelayMs = 400;
+
+    QLabel *lblRunning() const { return m_label; }
+    QPushButton *btnCancel() const { return m_cancel; }
+
+    // Start timing; the frame shows itself after kShowDelayMs.
+    void start();
+    void stop();
+    // "Running… 00:03"
+    static QString runningText(qint64 elapsedMs);
+
+signals:
+    void cancelRequested();
+
+private:
+    void tick();
+    QLabel *m_label;
+    QPushButton *m_cancel;
+    QTimer m_timer;
+    QElapsedTimer m_elapsed;
+};

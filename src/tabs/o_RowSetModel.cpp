@@ -1,0 +1,91 @@
+#include "o_RowSetModel.h"
+
+#include <limits>
+
+TRowSetModel::TRowSetModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void TRowSetModel::setDataSource(ado::TDataSource *source)
+{
+    if (m_sourceConnection)
+        disconnect(m_sourceConnection);
+    m_source = source;
+    if (source)
+        m_sourceConnection = connect(source, &ado::TDataSource::changed, this, &TRowSetModel::rebuild);
+    rebuild();
+}
+
+void TRowSetModel::rebuild()
+{
+    beginResetModel();
+    m_rows = nullptr;
+    m_rowCount = 0;
+    m_fieldCount = 0;
+    m_titles.clear();
+    m_kinds.clear();
+    ado::TADODataSet *dataSet = m_source ? m_source->DataSet() : nullptr;
+    if (dataSet && dataSet->Active() && dataSet->rowSet()) {
+        m_rows = dataSet->rowSet();
+        const long long rows = m_rows->rowCount();
+        m_rowCount = int(std::min<long long>(rows, std::numeric_limits<int>::max()));
+        m_fieldCount = m_rows->fieldCount();
+        m_titles.reserve(size_t(m_fieldCount));
+        m_kinds.reserve(size_t(m_fieldCount));
+        for (int f = 0; f < m_fieldCount; ++f) {
+            const std::string name = m_rows->fieldName(f);
+            m_titles.push_back(QString::fromUtf8(name.data(), qsizetype(name.size())));
+            m_kinds.push_back(m_rows->fieldKind(f));
+        }
+    }
+    endResetModel();
+}
+
+int TRowSetModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rowCount;
+}
+
+int TRowSetModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_fieldCount;
+}
+
+QString TRowSetModel::cellText(int row, int column) const
+{
+    if (!m_rows || row < 0 || row >= m_rowCount || column < 0 || column >= m_fieldCount)
+        return QString();
+    const std::string_view text = m_rows->text(row, column, m_scratch);
+    return QString::fromUtf8(text.data(), qsizetype(std::min(text.size(), kMaxShownBytes)));
+}
+
+QVariant TRowSetModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
+    case Qt::TextAlignmentRole: {
+        const size_t f = size_t(index.column());
+        const bool number = f < m_kinds.size() && m_kinds[f] == ado::FieldKind::Number;
+        return QVariant::fromValue(Qt::Alignment((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QVariant TRowSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && size_t(section) < m_titles.size() ? QVariant(m_titles[size_t(section)]) : QVariant();
+    return QVariant(section + 1);
+}
+
+Qt::ItemFlags TRowSetModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

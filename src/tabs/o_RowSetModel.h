@@ -1,0 +1,47 @@
+#pragma once
+// TRowSetModel: a table model over the row set that a data source shows.
+// Values are read from the row set where they lie, one cell at a time, only
+// for the cells the view asks for; nothing is copied or cached.
+
+#include <QAbstractTableModel>
+#include <QPointer>
+
+#include <string>
+#include <vector>
+
+#include "ado.h"
+
+class TRowSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TRowSetModel(QObject *parent = nullptr);
+
+    ado::TDataSource *dataSource() const { return m_source; }
+    void setDataSource(ado::TDataSource *source);
+    // The row set shown now (null when the source has none).
+    const ado::RowSet *rowSet() const { return m_rows; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // The text of one cell as the grid shows it (a null shows as empty).
+    QString cellText(int row, int column) const;
+
+    // Longest text of a cell that is turned into display text; longer values are cut.
+    static constexpr size_t kMaxShownBytes = 4096;
+
+private:
+    void rebuild();
+
+    QPointer<ado::TDataSource> m_source;
+    QMetaObject::Connection m_sourceConnection;
+    const ado::RowSet *m_rows = nullptr;
+    int m_rowCount = 0;
+    int m_fieldCount = 0;
+    std::vector<QString> m_titles;
+    std::vector<ado::FieldKind> m_kinds;
+    mutable std::string m_scratch;
+};
