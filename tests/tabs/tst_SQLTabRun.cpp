@@ -1,0 +1,231 @@
+// Running a tab's text on the test servers: what the engine returns decides
+// between rows and a count, each statement runs once, errors pass after the
+// clean-up, and a long statement can be cancelled while the window lives.
+#include <gtest/gtest.h>
+
+#include "o_BusyIndicator.h"
+#include "o_RowSetModel.h"
+#include "o_SQLTab.h"
+#include "testenv.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+struct PgTab : ::testing::Test {
+    void SetUp() override
+    {
+        if (!testenv::pgAvailable())
+            return;
+        testenv::pgExec("drop table if exists tabrun_items, tabrun_copy, tabrun_ddl;"
+                        "drop sequence if exists tabrun_seq;"
+                        "create table tabrun_items (id int, name text, selected int default 0);"
+                        "insert into tabrun_items (id, name) select g, 'item ' || g from generate_series(1, 5) g;"
+                        "create sequence tabrun_seq;");
+        tab = pages.AddSQLTab();
+        TqdServerConnection *c = tab->ServerConnection;
+        c->DBEngine = sePostGre;
+        c->ServerName = testenv::pgSocket();
+        c->Port = testenv::pgPort();
+        c->UserName = testenv::pgUser();
+        c->Password = testenv::pgPassword();
+        c->DataBaseName = testenv::pgDatabase();
+        c->ReConnect();
+    }
+
+    bool run(const std::string &sql)
+    {
+        tab->SynMemo->Lines().SetText(sql);
+        return tab->ExecuteSQL();
+    }
+    const TRowSetModel *grid() const { return tab->ResultGrid->rowSetModel(); }
+    QString cell(int row, int column) const { return grid()->data(grid()->index(row, column)).toString(); }
+    QString title(int column) const { return grid()->headerData(column, Qt::Horizontal).toString(); }
+    // A single value read through a run of the tab itself.
+    QString scalar(const std::string &sql)
+    {
+        EXPECT_TRUE(run(sql)) << sql;
+        return cell(0, 0);
+    }
+
+    TqdSQLPageControl pages;
+    TqdSQLTab *tab = nullptr;
+};
+
+} // namespace
+
+TEST_F(PgTab, EngineAnswerDecidesBetweenRowsAndCounts)
+{
+    REQUIRE_PG();
+    const struct {
+        const char *sql;
+        const char *info;
+        int rows;          // -1: no result in the grid
+        const char *first; // title of the first column
+        const char *check; // a statement whose single value shows the statement ran once
+        const char *checked;
+    } cases[] = {
+        {"SELECT id, name FROM tabrun_items ORDER BY id", "5 Records fetched", 5, "id", nullptr, nullptr},
+        {"select * from tabrun_items where false", "0 Records fetched", 0, "id", nullptr, nullptr},
+        {"values (1, 'a'), (2, 'b')", "2 Records fetched", 2, "column1", nullptr, nullptr},
+        {"show server_version", "1 Records fetched", 1, "server_version", nullptr, nullptr},
+        {"explain values (1)", "1 Records fetched", 1, "QUERY PLAN", nullptr, nullptr},
+        {"select nextval('tabrun_seq')", "1 Records fetched", 1, "nextval", "select currval('tabrun_seq')", "1"},
+        {"delete from tabrun_items where id <= 3", "3 Records Affected", -1, nullptr,
+         "select count(*) from tabrun_items", "2"},
+        {"update tabrun_items set selected = 1 where id = 5", "1 Records Affected", -1, nullptr,
+         "select sum(selected) from tabrun_items", "1"},
+        {"insert into tabrun_items select * from tabrun_items", "2 Records Affected", -1, nullptr,
+         "select count(*) from tabrun_items", "4"},
+        {"create table tabrun_copy as select * from tabrun_items", "4 Records Affected", -1, nullptr,
+         "select count(*) from tabrun_copy", "4"},
+        {"update tabrun_items set selected = 2 where false", "Commands executed successfully...", -1, nullptr, nullptr,
+         nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.sql);
+        ASSERT_TRUE(run(c.sql)) << tab->ErrorMessage;
+        EXPECT_EQ(tab->InfoMessage, c.info);
+        EXPECT_EQ(tab->ResultGrid->DataSource(), tab->ResultSource);
+        EXPECT_TRUE(tab->ResultGrid->ReadOnly());
+        if (c.rows < 0) {
+            EXPECT_EQ(tab->ResultSource->DataSet(), nullptr);
+            EXPECT_EQ(grid()->columnCount(), 0);
+        } else {
+            EXPECT_EQ(grid()->rowCount(), c.rows);
+            EXPECT_EQ(title(0), QString::fromUtf8(c.first));
+        }
+        if (c.check)
+            EXPECT_EQ(scalar(c.check), QString::fromLatin1(c.checked));
+    }
+    // one result of the tab alive at a time
+    EXPECT_LE(tab->ServerConnection->QueryList().size(), 1u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PgTab, ServerErrorPassesAfterTheCleanUp)
+{
+    REQUIRE_PG();
+    ASSERT_TRUE(run("select id from tabrun_items"));
+    ASSERT_EQ(grid()->rowCount(), 5);
+    tab->ErrorMessage = "earlier";
+    EXPECT_THROW(run("select * from tabrun_no_such_table"), ado::EProviderError);
+    EXPECT_EQ(tab->InfoMessage, "5 Records fetched");
+    EXPECT_EQ(tab->ErrorMessage, "earlier");
+    EXPECT_EQ(tab->ResultSource->DataSet(), nullptr);
+    EXPECT_EQ(grid()->rowCount(), 0);
+    EXPECT_EQ(tab->ResultGrid->DataSource(), tab->ResultSource);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(TqdSQLTab::isRunning());
+    EXPECT_TRUE(tab->ServerConnection->QueryList().empty());
+    // and the connection goes on
+    EXPECT_EQ(scalar("select 7"), QStringLiteral("7"));
+}
+
+TEST_F(PgTab, OnlyTheSelectionRuns)
+{
+    REQUIRE_PG();
+    tab->SynMemo->Lines().SetText("select 1 as a;\r\nselect 2 as b");
+    const long start = long(std::string("select 1 as a;\r\n").size());
+    tab->SynMemo->SendScintilla(QsciScintillaBase::SCI_SETSEL, (unsigned long)start, start + 13L);
+    ASSERT_TRUE(tab->ExecuteSQL());
+    EXPECT_EQ(title(0), QStringLiteral("b"));
+    EXPECT_EQ(cell(0, 0), QStringLiteral("2"));
+}
+
+TEST_F(PgTab, CancelStopsALongStatementWhileTheWindowStaysAlive)
+{
+    REQUIRE_PG();
+    QWidget window;
+    pages.setParent(&window);
+    auto *other = new QPushButton(QStringLiteral("other"), &window);
+    other->move(0, 650);
+    int otherClicks = 0;
+    QObject::connect(other, &QPushButton::clicked, [&] { ++otherClicks; });
+    window.resize(800, 700);
+    pages.resize(800, 640);
+    window.show();
+
+    TqdSQLTab *second = pages.AddSQLTab();
+    second->SynMemo->Lines().SetText("select 1");
+
+    const std::string text = "select pg_sleep(30)";
+    tab->SynMemo->Lines().SetText(text);
+    bool indicatorShown = false, runningSeen = false, secondRefused = false;
+    int ticks = 0;
+    QTimer painter; // the window's own event loop keeps running
+    QObject::connect(&painter, &QTimer::timeout, [&] { ++ticks; });
+    painter.start(50);
+    QTimer::singleShot(600, [&] {
+        indicatorShown = tab->BusyIndicator()->isVisible();
+        runningSeen = TqdSQLTab::isRunning();
+        secondRefused = !second->ExecuteSQL();
+        QTest::mouseClick(other, Qt::LeftButton);
+        QTest::keyClicks(tab->SynMemo, "typed");
+        QTest::mouseClick(tab->BusyIndicator()->btnCancel(), Qt::LeftButton);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(tab->ExecuteSQL(), ado::EProviderError);
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_TRUE(indicatorShown);
+    EXPECT_TRUE(runningSeen);
+    EXPECT_TRUE(secondRefused);
+    EXPECT_FALSE(second->ErrorMessage.empty());
+    EXPECT_GT(ticks, 5);
+    EXPECT_EQ(otherClicks, 0);
+    EXPECT_EQ(tab->SynMemo->Lines().Text(), text);
+    EXPECT_FALSE(TqdSQLTab::isRunning());
+    EXPECT_FALSE(tab->BusyIndicator()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // input reaches the window again, and the connection is usable
+    QTest::mouseClick(other, Qt::LeftButton);
+    EXPECT_EQ(otherClicks, 1);
+    EXPECT_EQ(scalar("select 'after cancel'"), QStringLiteral("after cancel"));
+
+    // Escape cancels too
+    tab->SynMemo->Lines().SetText(text);
+    QTimer::singleShot(300, [&] { QTest::keyClick(tab->SynMemo, Qt::Key_Escape); });
+    clock.restart();
+    EXPECT_THROW(tab->ExecuteSQL(), ado::EProviderError);
+    EXPECT_LT(clock.elapsed(), 10000);
+    pages.setParent(nullptr);
+}
+
+TEST(MyTab, QueryAndCountOnMariaDB)
+{
+    REQUIRE_MY();
+    testenv::myExec("drop table if exists tabrun_my, tabrun_my_ddl; create table tabrun_my (id int, selected int);"
+                    "insert into tabrun_my values (1, 0), (2, 0), (3, 0);",
+                    testenv::myDatabase());
+    TqdSQLPageControl pages;
+    TqdSQLTab *tab = pages.AddSQLTab();
+    TqdServerConnection *c = tab->ServerConnection;
+    c->DBEngine = seMySQL;
+    c->ServerName = testenv::mySocket();
+    c->Port = testenv::myPort();
+    c->UserName = testenv::myUser();
+    c->Password = testenv::myPassword();
+    c->DataBaseName = testenv::myDatabase();
+    c->ReConnect();
+    EXPECT_EQ(tab->SyntaxHighLight->SQLDialect(), sqlMySQL);
+    const struct {
+        const char *sql;
+        const char *info;
+    } cases[] = {
+        {"update tabrun_my set selected = 1 where id < 3", "2 Records Affected"},
+        {"create table tabrun_my_ddl (x int)", "Commands executed successfully..."},
+        {"drop table tabrun_my_ddl", "Commands executed successfully..."},
+        {"show tables like 'tabrun_my'", "1 Records fetched"},
+        {"select id from tabrun_my where selected = 1", "2 Records fetched"},
+    };
+    for (const auto &k : cases) {
+        tab->SynMemo->Lines().SetText(k.sql);
+        ASSERT_TRUE(tab->ExecuteSQL()) << k.sql << ": " << tab->ErrorMessage;
+        EXPECT_EQ(tab->InfoMessage, k.info) << k.sql;
+    }
+}
