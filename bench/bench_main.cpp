@@ -1,0 +1,221 @@
+// tabulon_bench: Tabulon's paths against the engines' own command-line
+// clients and bare client-library loops, measured in one run.
+//
+//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,tree,script]
+//   tabulon_bench side NAME      one measured side (the runner starts these)
+//
+// The settings come from the environment that tools/bench.sh prepares.
+#include "bench_env.h"
+#include "bench_process.h"
+#include "bench_report.h"
+#include "bench_sides.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+bool runSide(const std::string &name, SideResult &result)
+{
+    static const std::map<std::string, SideResult (*)()> sides = {
+        {"pg-floor", pgFloor}, {"my-floor", myFloor}, {"fb-floor", fbFloor},     {"pg-grid", pgGrid},
+        {"my-grid", myGrid},   {"fb-grid", fbGrid},   {"tree-fill", treeFill}, {"script", scriptOpenSave},
+    };
+    const auto it = sides.find(name);
+    if (it == sides.end())
+        return false;
+    result = it->second();
+    return true;
+}
+
+namespace {
+
+struct Side {
+    SideRuns runs;
+    std::vector<std::string> command; // empty: a side of this program
+};
+
+struct Group {
+    std::string name;
+    std::vector<std::unique_ptr<Side>> sides;
+    Side *add(const std::string &key, const std::string &label, std::vector<std::string> command = {})
+    {
+        sides.push_back(std::make_unique<Side>());
+        sides.back()->runs.key = key;
+        sides.back()->runs.label = label;
+        sides.back()->command = std::move(command);
+        return sides.back().get();
+    }
+};
+
+Measurement measure(const Side &side, const std::string &logPath)
+{
+    return side.command.empty() ? runSelfSide(side.runs.key, logPath) : runCommand(side.command, logPath);
+}
+
+// One warm-up run of every side, then the runs in turn, so that a slow spell
+// of the machine spreads over all sides.
+void runGroup(Group &group, int runs, const std::string &workDir)
+{
+    for (int r = 0; r <= runs; ++r) {
+        for (auto &side : group.sides) {
+            if (!side->runs.error.empty())
+                continue;
+            const std::string log = workDir + "/" + side->runs.key + ".log";
+            std::fprintf(stderr, "[bench] %s: %s, %s\n", group.name.c_str(), side->runs.label.c_str(),
+                         r == 0 ? "warm-up" : ("run " + std::to_string(r)).c_str());
+            Measurement m = measure(*side, log);
+            if (!m.ok)
+                side->runs.error = m.error;
+            else if (r > 0)
+                side->runs.runs.push_back(m);
+        }
+    }
+}
+
+// Items a side handled must be what the data holds.
+void checkItems(Side *side, long long expected, const char *what)
+{
+    const long long items = side->runs.items();
+    if (side->runs.error.empty() && items != expected)
+        side->runs.error =
+            "handled " + std::to_string(items) + " " + what + ", expected " + std::to_string(expected);
+}
+
+int run(int argc, char **argv)
+{
+    int runs = 5;
+    const Settings &s = settings();
+    std::string csv = s.workDir + "/results.csv";
+    std::string only = "pg,my,fb,tree,script";
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::string key = argv[i];
+        if (key == "--runs")
+            runs = std::max(1, std::atoi(argv[i + 1]));
+        else if (key == "--csv")
+            csv = argv[i + 1];
+        else if (key == "--only")
+            only = argv[i + 1];
+    }
+    auto wanted = [&only](const char *name) { return ("," + only + ",").find("," + std::string(name) + ",") != std::string::npos; };
+
+    const std::string pgPort = std::to_string(s.pgPort);
+    const std::string fbQuery = s.workDir + "/fb-query.sql";
+    std::ofstream(fbQuery, std::ios::trunc) << rowsStatement() << ";\n";
+    setenv("PGPASSWORD", s.pgPassword.c_str(), 1);
+
+    Group pg{"PostgreSQL"}, my{"MariaDB"}, fb{"Firebird"}, tree{"tree"}, script{"script"};
+    Side *pgTabulon = pg.add("pg-grid", "Tabulon (query tab, grid)");
+    Side *psql = pg.add("psql", "psql -At -o /dev/null",
+                        {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d", s.rowsDatabase,
+                         "-At", "-c", rowsStatement(), "-o", "/dev/null"});
+    Side *pgFloorSide = pg.add("pg-floor", "libpq PQexec loop (floor)");
+    Side *myTabulon = my.add("my-grid", "Tabulon (query tab, grid)");
+    Side *mariadb = my.add("mariadb", "mariadb --batch --quick",
+                           {"mariadb", "--no-defaults", "-S", s.myDirSocket, "-u", s.myUser, "-p" + s.myPassword,
+                            "--batch", "--quick", "-e", rowsStatement(), s.rowsDatabase});
+    Side *myFloorSide = my.add("my-floor", "mysql_store_result loop (floor)");
+    Side *fbTabulon = fb.add("fb-grid", "Tabulon (query tab, grid)");
+    Side *isql = fb.add("isql-fb", "isql-fb -o /dev/null",
+                        {"isql-fb", "-q", "-u", "SYSDBA", "-i", fbQuery, "-o", "/dev/null", s.fbPath});
+    Side *fbFloorSide = fb.add("fb-floor", "fbclient fetch loop (floor)");
+    Side *treeTabulon = tree.add("tree-fill", "Tabulon (tree node)");
+    Side *psqlDt = tree.add("psql-dt", "psql -c '\\dt'",
+                            {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d",
+                             s.treeDatabase, "-c", "\\dt"});
+    Side *scriptTabulon = script.add("script", "Tabulon (open + save)");
+    Side *cp = script.add("cp", "cp (floor)", {"cp", s.scriptPath, s.workDir + "/copied-script.sql"});
+
+    std::vector<Comparison> table;
+    if (wanted("pg")) {
+        runGroup(pg, runs, s.workDir);
+        checkItems(pgTabulon, s.expectedRows, "rows");
+        checkItems(pgFloorSide, s.expectedRows, "rows");
+    }
+    if (wanted("my")) {
+        runGroup(my, runs, s.workDir);
+        checkItems(myTabulon, s.expectedRows, "rows");
+        checkItems(myFloorSide, s.expectedRows, "rows");
+    }
+    if (wanted("fb")) {
+        runGroup(fb, runs, s.workDir);
+        checkItems(fbTabulon, s.expectedRows, "rows");
+        checkItems(fbFloorSide, s.expectedRows, "rows");
+    }
+    if (wanted("tree")) {
+        runGroup(tree, runs, s.workDir);
+        checkItems(treeTabulon, s.expectedTables, "tables");
+    }
+    if (wanted("script"))
+        runGroup(script, runs, s.workDir);
+
+    const std::string rows = "1,000,000 rows x 8";
+    struct RowCase {
+        const char *want;
+        int number;
+        std::string title;
+        Side *tabulon, *client, *floor;
+    } rowCases[] = {
+        {"pg", 1, "PostgreSQL: " + rows, pgTabulon, psql, pgFloorSide},
+        {"my", 2, "MariaDB: " + rows, myTabulon, mariadb, myFloorSide},
+        {"fb", 3, "Firebird (embedded): " + rows, fbTabulon, isql, fbFloorSide},
+    };
+    for (const RowCase &c : rowCases) {
+        if (!wanted(c.want))
+            continue;
+        table.push_back({c.number, c.title, Metric::Time, &c.tabulon->runs, &c.client->runs, 1.0});
+        table.push_back({c.number, c.title, Metric::Time, &c.tabulon->runs, &c.floor->runs, 1.3});
+    }
+    if (wanted("tree"))
+        table.push_back({4, "Tree: 10,000 tables under a node", Metric::Time, &treeTabulon->runs, &psqlDt->runs, 1.0,
+                         true});
+    if (wanted("script"))
+        table.push_back({5, "20 MiB script: open + save", Metric::Time, &scriptTabulon->runs, &cp->runs, 0.5, false,
+                         true});
+    for (const RowCase &c : rowCases) {
+        if (!wanted(c.want))
+            continue;
+        const std::string title = std::string("Peak memory, ") + c.title.substr(0, c.title.find(':'));
+        table.push_back({6, title, Metric::Memory, &c.tabulon->runs, &c.floor->runs, 1.3});
+        Comparison client{6, title, Metric::Memory, &c.tabulon->runs, &c.client->runs, 0};
+        client.informative = true;
+        table.push_back(client);
+    }
+    return report(table, csv) ? 0 : 1;
+}
+
+} // namespace
+
+} // namespace bench
+
+int main(int argc, char **argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "run";
+    try {
+        if (mode == "side" && argc > 2) {
+            bench::SideResult result;
+            if (!bench::runSide(argv[2], result)) {
+                std::fprintf(stderr, "unknown side %s\n", argv[2]);
+                return 2;
+            }
+            const std::string line = bench::resultLine(result.seconds, result.items);
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fflush(stdout);
+            return 0;
+        }
+        if (mode == "run")
+            return bench::run(argc, argv);
+        std::fprintf(stderr, "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,tree,script] | side NAME\n",
+                     argv[0]);
+        return 2;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "tabulon_bench: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The measured sides that run inside the benchmark program, each in a child
+// process of its own (tabulon_bench side NAME), so that its peak memory is its
+// own. A side does its setup first, then times only the work itself and
+// reports the seconds and how many items (rows, tables, bytes) it handled.
+
+#include <chrono>
+#include <string>
+
+namespace bench {
+
+struct SideResult {
+    double seconds = 0;
+    long long items = 0;
+};
+
+// Bare client-library loops: connect, run the statement, read every value.
+SideResult pgFloor();
+SideResult myFloor();
+SideResult fbFloor();
+
+// Tabulon: connect a query tab, run the statement, bind the result to the
+// tab's grid and paint the first screen.
+SideResult pgGrid();
+SideResult myGrid();
+SideResult fbGrid();
+
+// Tabulon: list the tree database's tables under its node and paint the tree.
+SideResult treeFill();
+
+// Tabulon: open the large script into a tab, save it back, compare the bytes.
+SideResult scriptOpenSave();
+
+// Runs the named side; false for an unknown name.
+bool runSide(const std::string &name, SideResult &result);
+
+class Stopwatch {
+public:
+    Stopwatch() : m_start(std::chrono::steady_clock::now()) {}
+    double seconds() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_start;
+};
+
+} // namespace bench

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The benchmark: builds Tabulon, starts PostgreSQL and MariaDB servers of its
+# own, creates the data (1,000,000 rows on PostgreSQL, MariaDB and an embedded
+# Firebird file, a PostgreSQL database of 10,000 tables, a 20 MiB script),
+# runs every case several times and prints the medians and ratios; the CSV
+# goes to build/bench/results.csv. The servers stop at the end, also on failure.
+#
+#   tools/bench.sh                  all cases, 5 runs each
+#   BENCH_RUNS=3 tools/bench.sh     fewer runs
+#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, tree, script)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${TABULON_BUILD_DIR:-$here/build}
+runs=${BENCH_RUNS:-5}
+only=${BENCH_ONLY:-pg,my,fb,tree,script}
+rows=1000000
+tables=10000
+script_bytes=$((20 * 1024 * 1024))
+
+"$here/tools/setup.sh"
+
+out="$build/bench"
+work=$(mktemp -d /tmp/tabulon-bench.XXXXXX)
+envfile="$work/servers.env"
+mkdir -p "$out"
+# Ports of their own, so that the benchmark never meets the test command's servers.
+export TABULON_PG_PORT=${TABULON_BENCH_PG_PORT:-55442}
+export TABULON_MY_PORT=${TABULON_BENCH_MY_PORT:-53316}
+stop() {
+  "$here/tools/test-servers.sh" stop "$envfile" || true
+  rm -rf "$work"
+}
+trap stop EXIT
+trap 'exit 130' INT TERM
+
+echo "[bench] starting the servers"
+"$here/tools/test-servers.sh" start "$envfile"
+# shellcheck disable=SC1090
+. "$envfile"
+export PGPASSWORD=$TABULON_PG_PASSWORD
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/xdg}
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+if [ -z "${FIREBIRD_LOCK:-}" ] && [ "$(id -u)" -ne 0 ]; then
+  # The embedded engine's lock folder, shared by isql-fb and the program's sides.
+  export FIREBIRD_LOCK="${TMPDIR:-/tmp}/firebird-$(id -u)"
+  mkdir -p "$FIREBIRD_LOCK" && chmod 700 "$FIREBIRD_LOCK"
+fi
+
+pg() { psql -X -q -v ON_ERROR_STOP=1 -h "$TABULON_PG_SOCKET" -p "$TABULON_PG_PORT" -U "$TABULON_PG_USER" "$@"; }
+my() { mariadb --no-defaults -S "$TABULON_MY_SOCKET" -u "$TABULON_MY_USER" -p"$TABULON_MY_PASSWORD" "$@"; }
+
+echo "[bench] PostgreSQL: $rows rows"
+pg -d tabulon_test -c "create database tabulon_bench" -c "create database tabulon_bench_tree"
+pg -d tabulon_bench <<SQL
+create table bench_rows (
+  id integer not null primary key, qty bigint, price numeric(12,2), rate numeric(10,4),
+  name varchar(40), descr text, created timestamp, nothing integer);
+insert into bench_rows
+  select i, i::bigint * 37, (i % 100000) / 100.0 + 0.25, (i % 9973) / 10000.0, 'Name ' || i,
+         'Row number ' || i || ' of the benchmark table',
+         timestamp '2020-01-01 00:00:00' + i * interval '1 second', null
+  from generate_series(1, $rows) i;
+vacuum analyze bench_rows;
+SQL
+
+echo "[bench] PostgreSQL: $tables tables"
+# In batches: every new table holds a lock until its transaction ends.
+for from in $(seq 1 1000 "$tables"); do
+  pg -d tabulon_bench_tree -c "do \$\$ begin
+    for i in $from..$((from + 999)) loop
+      execute format('create table t%s (id integer primary key, name varchar(40))', lpad(i::text, 5, '0'));
+    end loop; end \$\$"
+done
+
+echo "[bench] MariaDB: $rows rows"
+my >/dev/null <<SQL
+create database tabulon_bench character set utf8mb4;
+use tabulon_bench;
+create table bench_rows (
+  id integer not null primary key, qty bigint, price decimal(12,2), rate decimal(10,4),
+  name varchar(40), descr varchar(80), created datetime, nothing integer);
+insert into bench_rows
+  select seq, seq * 37, (seq % 100000) / 100.0 + 0.25, (seq % 9973) / 10000.0, concat('Name ', seq),
+         concat('Row number ', seq, ' of the benchmark table'),
+         timestamp '2020-01-01 00:00:00' + interval seq second, null
+  from seq_1_to_$rows;
+analyze table bench_rows;
+SQL
+
+echo "[bench] Firebird: $rows rows (embedded)"
+fbfile="$work/bench.fdb"
+isql-fb -q -b -u SYSDBA >/dev/null <<SQL
+set bail on;
+create database '$fbfile' page_size 8192 default character set utf8;
+create table bench_rows (
+  id integer not null primary key, qty bigint, price numeric(12,2), rate numeric(10,4),
+  name varchar(40), descr varchar(80), created timestamp, nothing integer);
+commit;
+set term ^;
+execute block as
+  declare i integer = 1;
+begin
+  while (i <= $rows) do begin
+    insert into bench_rows values (:i, :i * 37, mod(:i, 100000) / 100.00 + 0.25, mod(:i, 9973) / 10000.0000,
+      'Name ' || :i, 'Row number ' || :i || ' of the benchmark table',
+      dateadd(:i second to timestamp '2020-01-01 00:00:00'), null);
+    i = i + 1;
+  end
+end^
+set term ;^
+commit;
+SQL
+
+echo "[bench] a 20 MiB script"
+script="$work/script.sql"
+awk -v limit="$script_bytes" 'BEGIN { for (i = 1; total < limit; i++) {
+  line = sprintf("insert into bench_rows (id, name, descr) values (%d, '\''Name %d'\'', '\''Row number %d of the script'\'');\n", i, i, i)
+  printf "%s", line; total += length(line) } }' > "$script"
+truncate -s "$script_bytes" "$script"
+
+export TABULON_BENCH_ROWS_DB=tabulon_bench
+export TABULON_BENCH_TREE_DB=tabulon_bench_tree
+export TABULON_BENCH_FB_PATH=$fbfile
+export TABULON_BENCH_SCRIPT=$script
+export TABULON_BENCH_WORK=$work
+export TABULON_BENCH_ROWS=$rows
+export TABULON_BENCH_TABLES=$tables
+
+echo "[bench] running every case $runs times"
+status=0
+"$build/bench/tabulon_bench" run --runs "$runs" --csv "$out/results.csv" --only "$only" | tee "$out/results.txt" \
+  || status=$?
+exit "$status"
