@@ -213,8 +213,10 @@ void TqdSQLTab::SaveScript(TFileDialog *dialog)
         fileName += dialog->DefaultExt;
     }
     SynMemo->Lines().SaveToFile(fileName);
+    // Drop the "*" that marks unsaved edits (a caption without one keeps its text).
     QString caption = m_caption;
-    caption.chop(1);
+    if (caption.endsWith(QLatin1Char('*')))
+        caption.chop(1);
     SetCaption(caption);
     Saved = true;
 }

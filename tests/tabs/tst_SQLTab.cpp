@@ -214,6 +214,14 @@ TEST(SQLTab, CaptionAndSavedFollowEditsLoadsAndSaves)
     EXPECT_EQ(answers.fileRequests.size(), asked);
     tab->SaveScript(nullptr);
     tab->OpenScript(nullptr);
+
+    // a caption without the mark keeps all of its text
+    TqdSQLTab *other = pages.AddSQLTab();
+    other->SetCaption(QStringLiteral("dbhost Query2"));
+    answers.answers = {tempPath(QStringLiteral("caption-other.sql"))};
+    other->SaveScript(&save);
+    EXPECT_TRUE(other->Saved);
+    EXPECT_EQ(other->Caption(), QStringLiteral("dbhost Query2"));
 }
 
 TEST(SQLTab, OpenScriptLeavesTheTabAloneWhenCancelledOrMissing)
