@@ -161,7 +161,7 @@ TEST_F(PgProvider, WhetherAStatementReturnsRowsAndWhatItAffected)
         {"explain select 1", true, 1},
         {"delete from tabulon_pg_affected where id > 1", false, 3},
         {"delete from tabulon_pg_affected where id > 100", false, 0},
-        {"create index on tabulon_pg_affected (id)", false, -1},
+        {"create index on tabulon_pg_affected (id)", false, 0},
         {"", false, -1},
         {"insert into tabulon_pg_affected values (9, 9); select 5 as last", true, 1},
     };

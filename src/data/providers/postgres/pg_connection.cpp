@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "pg_connection.h"
 
 #include <memory>
@@ -149,7 +150,8 @@ ExecResult PgConnection::take(PGresult *result)
     }
     case PGRES_COMMAND_OK: {
         ExecResult r;
-        r.recordsAffected = affectedRows(result);
+        // DDL and other commands that touch no rows carry no count: none affected.
+        r.recordsAffected = std::max(0LL, affectedRows(result));
         PQclear(result);
         return r;
     }
