@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProxyStyle>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -126,6 +127,23 @@ char typedCharacter(const QKeyEvent *event)
     // Characters outside 8-bit range reach the handlers as '?', which every
     // filter here treats like any other non-digit character.
     return c < 256 ? char(c) : '?';
+}
+
+// The form was laid out for a narrow font: where a caption does not fit in
+// front of its box with the desktop's font, the boxes of that column start
+// after the widest caption, keeping their right edges when `keepRightEdge`.
+void fitCaptionColumn(const std::vector<std::pair<QLabel *, QWidget *>> &rows, bool keepRightEdge)
+{
+    int start = 0;
+    for (const auto &[label, field] : rows) {
+        label->resize(label->sizeHint().width(), label->height());
+        start = qMax(start, qMax(field->x(), label->x() + label->width() + 4));
+    }
+    for (const auto &[label, field] : rows) {
+        const int right = field->geometry().right();
+        const int width = keepRightEdge ? right - start + 1 : field->width();
+        field->setGeometry(start, field->y(), width, field->height());
+    }
 }
 
 } // namespace
@@ -254,6 +272,13 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
     btnConnect = ui->btnConnect;
     btnCancel = ui->btnCancel;
     btnGetProviderInfo = ui->btnGetProviderInfo;
+
+    fitCaptionColumn({{ui->Label1, cmbServerEngine},
+                      {ui->Label2, cmbServerName},
+                      {ui->Label3, cmbUserName},
+                      {ui->Label4, cmbPassword}},
+                     true);
+    fitCaptionColumn({{ui->Label5, edtPortNumber}, {ui->Label6, edtDataBaseName}}, false);
 
     auto *starStyle = new StarPasswordStyle;
     starStyle->setParent(cmbPassword);

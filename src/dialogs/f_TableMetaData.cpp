@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScreen>
 
 #include "f_WaitBox.h"
@@ -49,6 +50,12 @@ TFrmTableMetadata::TFrmTableMetadata(QWidget *owner)
     dsTableMetaData = new ado::TDataSource(this);
     DBGrid1->SetDataSource(dsTableMetaData);
     cmbTableMetaData->setCurrentIndex(-1);
+
+    // Laid out for a narrow font: the box starts after its caption as the
+    // desktop's font draws it, keeping its width.
+    Label1->resize(Label1->sizeHint().width(), Label1->height());
+    if (Label1->geometry().right() + 4 > cmbTableMetaData->x())
+        cmbTableMetaData->move(Label1->geometry().right() + 4, cmbTableMetaData->y());
 
     // The Show button keeps its distance from the frame's right edge.
     TabControl1->installEventFilter(new RightAnchor(TabControl1, btnShowMetaData));
