@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include <unistd.h>
+
 #include "o_AppInfo.h"
 #include "string_list.h"
 
@@ -13,9 +15,11 @@ using namespace mainfixture;
 
 namespace {
 
-const char *const TabsDb = "tabulon_main_tabs";
+// A name of this process's own: ctest runs cases side by side.
+const std::string TabsDbName = "tabulon_main_tabs_" + std::to_string(getpid());
+const char *const TabsDb = TabsDbName.c_str();
 
-class TabsTest : public MainWindowTest {
+class MainTabsTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
@@ -28,6 +32,13 @@ protected:
                         "INSERT INTO items VALUES (1, 'a', 1.5), (2, 'b', 2.5), (3, 'c', 3.5);\n"
                         "CREATE TABLE nocols ();\n",
                         TabsDb);
+    }
+
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        if (testenv::pgAvailable())
+            testenv::pgExec(std::string("DROP DATABASE IF EXISTS ") + TabsDb + " WITH (FORCE);\n");
     }
 
     // The tree's node of a table in the tabs database.
@@ -58,7 +69,7 @@ QString pgNodeText() { return QString::fromStdString(" " + testenv::pgSocket() +
 
 } // namespace
 
-TEST_F(TabsTest, SelectScriptsWriteTheTablesStatement)
+TEST_F(MainTabsTest, SelectScriptsWriteTheTablesStatement)
 {
     REQUIRE_PG();
     QTreeWidgetItem *root = connectPg(TabsDb);
@@ -125,7 +136,7 @@ TEST_F(TabsTest, SelectScriptsWriteTheTablesStatement)
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TabsTest, AccessFieldsAreScriptedFromTheFile)
+TEST_F(MainTabsTest, AccessFieldsAreScriptedFromTheFile)
 {
     QTreeWidgetItem *access = connectAccess();
     ASSERT_NE(access, nullptr);
@@ -142,7 +153,7 @@ TEST_F(TabsTest, AccessFieldsAreScriptedFromTheFile)
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TabsTest, TabCaptionsCountTheOpenTabs)
+TEST_F(MainTabsTest, TabCaptionsCountTheOpenTabs)
 {
     REQUIRE_PG();
     QTreeWidgetItem *pg = connectPg();
@@ -176,7 +187,7 @@ TEST_F(TabsTest, TabCaptionsCountTheOpenTabs)
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(TabsTest, CloseCommandsAskForUnsavedTextLastTabFirst)
+TEST_F(MainTabsTest, CloseCommandsAskForUnsavedTextLastTabFirst)
 {
     QTreeWidgetItem *access = connectAccess();
     ASSERT_NE(access, nullptr);
@@ -209,7 +220,7 @@ TEST_F(TabsTest, CloseCommandsAskForUnsavedTextLastTabFirst)
     EXPECT_FALSE(w->toolbtnRunSQL->isEnabled());
 }
 
-TEST_F(TabsTest, YesSavesTheTabAndACancelledSaveKeepsIt)
+TEST_F(MainTabsTest, YesSavesTheTabAndACancelledSaveKeepsIt)
 {
     QTreeWidgetItem *access = connectAccess();
     ASSERT_NE(access, nullptr);
@@ -255,7 +266,7 @@ TEST_F(TabsTest, YesSavesTheTabAndACancelledSaveKeepsIt)
     EXPECT_EQ(w->SQLPageControl->PageCount(), 0);
 }
 
-TEST_F(TabsTest, RunWritesTheOutcomeToTheStatusLine)
+TEST_F(MainTabsTest, RunWritesTheOutcomeToTheStatusLine)
 {
     REQUIRE_PG();
     QTreeWidgetItem *root = connectPg(TabsDb);
@@ -299,7 +310,7 @@ TEST_F(TabsTest, RunWritesTheOutcomeToTheStatusLine)
     EXPECT_EQ(w->StatusText(), QStringLiteral("Info  : 1 Records fetched"));
 }
 
-TEST_F(TabsTest, ShortcutsActOnTheActiveEditorWhereverTheFocusIs)
+TEST_F(MainTabsTest, ShortcutsActOnTheActiveEditorWhereverTheFocusIs)
 {
     QTreeWidgetItem *access = connectAccess();
     ASSERT_NE(access, nullptr);
@@ -338,7 +349,7 @@ TEST_F(TabsTest, ShortcutsActOnTheActiveEditorWhereverTheFocusIs)
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TabsTest, OpenScriptOpensATabFirstWhenNoneIsActive)
+TEST_F(MainTabsTest, OpenScriptOpensATabFirstWhenNoneIsActive)
 {
     QTreeWidgetItem *access = connectAccess();
     ASSERT_NE(access, nullptr);

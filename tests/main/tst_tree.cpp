@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
+
+#include <unistd.h>
 #include <QToolButton>
 
 #include "f_TableMetaData.h"
@@ -19,10 +21,13 @@ using namespace mainfixture;
 
 namespace {
 
-const char *const TreeDb = "tabulon_main_tree";
-const char *const EmptyDb = "tabulon_main_empty";
+// Names of this process's own: ctest runs cases side by side.
+const std::string TreeDbName = "tabulon_main_tree_" + std::to_string(getpid());
+const std::string EmptyDbName = "tabulon_main_empty_" + std::to_string(getpid());
+const char *const TreeDb = TreeDbName.c_str();
+const char *const EmptyDb = EmptyDbName.c_str();
 
-class TreeTest : public MainWindowTest {
+class MainTreeTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
@@ -35,6 +40,14 @@ protected:
         testenv::pgExec("CREATE TABLE alpha (id integer, name text, price numeric);\n"
                         "CREATE TABLE beta (x integer);\n",
                         TreeDb);
+    }
+
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        if (testenv::pgAvailable())
+            testenv::pgExec(std::string("DROP DATABASE IF EXISTS ") + TreeDb + " WITH (FORCE);\n" +
+                            "DROP DATABASE IF EXISTS " + EmptyDb + " WITH (FORCE);\n");
     }
 
     QTreeWidgetItem *db(QTreeWidgetItem *root, const char *name)
@@ -55,7 +68,7 @@ std::string pgNodeText() { return " " + testenv::pgSocket() + " (" + testenv::pg
 
 } // namespace
 
-TEST_F(TreeTest, ConnectsThroughTheConnectDialog)
+TEST_F(MainTreeTest, ConnectsThroughTheConnectDialog)
 {
     REQUIRE_PG();
     w->ConnectDialogRunner = [](TFrmConnect &dialog) { return dialog.exec() == QDialog::Accepted; };
@@ -98,7 +111,7 @@ TEST_F(TreeTest, ConnectsThroughTheConnectDialog)
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TreeTest, AFailingFillKeepsTheServerNodeAndReportsTheError)
+TEST_F(MainTreeTest, AFailingFillKeepsTheServerNodeAndReportsTheError)
 {
     REQUIRE_PG();
     EXPECT_EQ(connectWith(nullptr), nullptr); // cancelled: nothing added
@@ -122,7 +135,7 @@ TEST_F(TreeTest, AFailingFillKeepsTheServerNodeAndReportsTheError)
     EXPECT_EQ(errorBoxes().size(), 1u);
 }
 
-TEST_F(TreeTest, ClicksFillOneLevelOfDatabasesTablesAndFields)
+TEST_F(MainTreeTest, ClicksFillOneLevelOfDatabasesTablesAndFields)
 {
     REQUIRE_PG();
     QTreeWidgetItem *root = connectPg();
@@ -166,7 +179,7 @@ TEST_F(TreeTest, ClicksFillOneLevelOfDatabasesTablesAndFields)
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TreeTest, AnAccessFileShowsItsTablesUnderTheServer)
+TEST_F(MainTreeTest, AnAccessFileShowsItsTablesUnderTheServer)
 {
     QTreeWidgetItem *root = connectAccess();
     ASSERT_NE(root, nullptr);
@@ -189,7 +202,7 @@ TEST_F(TreeTest, AnAccessFileShowsItsTablesUnderTheServer)
     EXPECT_FALSE(table2->isExpanded());
 }
 
-TEST_F(TreeTest, RefreshReloadsAndKeepsTheExpandedState)
+TEST_F(MainTreeTest, RefreshReloadsAndKeepsTheExpandedState)
 {
     REQUIRE_PG();
     QTreeWidgetItem *root = connectPg();
@@ -216,7 +229,7 @@ TEST_F(TreeTest, RefreshReloadsAndKeepsTheExpandedState)
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TreeTest, DisconnectClosesTheTabsOfThatServerNameAndReleasesItsConnection)
+TEST_F(MainTreeTest, DisconnectClosesTheTabsOfThatServerNameAndReleasesItsConnection)
 {
     REQUIRE_PG();
     QTreeWidgetItem *first = connectPg();
@@ -258,7 +271,7 @@ TEST_F(TreeTest, DisconnectClosesTheTabsOfThatServerNameAndReleasesItsConnection
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TreeTest, DisconnectStopsWhenTheUserKeepsATab)
+TEST_F(MainTreeTest, DisconnectStopsWhenTheUserKeepsATab)
 {
     REQUIRE_PG();
     QTreeWidgetItem *root = connectPg();
@@ -273,7 +286,7 @@ TEST_F(TreeTest, DisconnectStopsWhenTheUserKeepsATab)
     EXPECT_EQ(editorLines(tab), (std::vector<std::string>{"select 1"}));
 }
 
-TEST_F(TreeTest, ADatabaseClickMovesTheActiveTabOnlyWhenItRunsOnThatServer)
+TEST_F(MainTreeTest, ADatabaseClickMovesTheActiveTabOnlyWhenItRunsOnThatServer)
 {
     REQUIRE_PG();
     QTreeWidgetItem *pg = connectPg();
@@ -298,7 +311,7 @@ TEST_F(TreeTest, ADatabaseClickMovesTheActiveTabOnlyWhenItRunsOnThatServer)
     EXPECT_TRUE(errorBoxes().empty());
 }
 
-TEST_F(TreeTest, PopupItemsFollowTheNodeLevelAndEngine)
+TEST_F(MainTreeTest, PopupItemsFollowTheNodeLevelAndEngine)
 {
     REQUIRE_PG();
     QTreeWidgetItem *pg = connectPg();
@@ -342,7 +355,7 @@ TEST_F(TreeTest, PopupItemsFollowTheNodeLevelAndEngine)
     }
 }
 
-TEST_F(TreeTest, ARightClickSelectsTheNodeWithoutFillingIt)
+TEST_F(MainTreeTest, ARightClickSelectsTheNodeWithoutFillingIt)
 {
     REQUIRE_PG();
     QTreeWidgetItem *pg = connectPg();
@@ -371,7 +384,7 @@ TEST_F(TreeTest, ARightClickSelectsTheNodeWithoutFillingIt)
     EXPECT_EQ(target->childCount(), 0);
 }
 
-TEST_F(TreeTest, MetaDataOpensAWindowCaptionedWithTheNode)
+TEST_F(MainTreeTest, MetaDataOpensAWindowCaptionedWithTheNode)
 {
     QTreeWidgetItem *access = connectAccess();
     ASSERT_NE(access, nullptr);
