@@ -2,6 +2,7 @@
 // servers, embedded Firebird files and the Access fixtures.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QProcess>
 
 #include <string>
@@ -45,18 +46,20 @@ std::string rtrim(std::string s)
     return s;
 }
 
+// The test runner starts one program per case, several at a time: every
+// program works on databases of its own.
+const std::string kRun = std::to_string(QCoreApplication::applicationPid());
+
 // ---- PostgreSQL ------------------------------------------------------------
 
-const std::string kPgShop = "tqd_catalogue_shop";
-// 58 characters: listed cut to 50.
-const std::string kPgLong = "tqd_catalogue_a_database_name_well_beyond_fifty_characters";
+const std::string kPgShop = "tqd_catalogue_shop_" + kRun;
+// Well over 50 characters: listed cut to 50.
+const std::string kPgLong = "tqd_catalogue_" + kRun + "_a_database_name_well_beyond_fifty_characters";
 
 class PostgresCatalogue : public testing::Test {
 protected:
-    static void SetUpTestSuite()
+    static void createFixtures()
     {
-        if (!testenv::pgAvailable())
-            return;
         for (const std::string &db : {kPgShop, kPgLong})
             testenv::pgExec("DROP DATABASE IF EXISTS \"" + db + "\" WITH (FORCE);\n"
                             "CREATE DATABASE \"" + db + "\" TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C';\n");
@@ -71,9 +74,21 @@ protected:
         testenv::pgExec("CREATE TABLE elsewhere (x int);\n", kPgLong);
     }
 
+    static void TearDownTestSuite()
+    {
+        if (testenv::pgAvailable())
+            testenv::pgExec("DROP DATABASE IF EXISTS \"" + kPgShop + "\" WITH (FORCE);\n"
+                            "DROP DATABASE IF EXISTS \"" + kPgLong + "\" WITH (FORCE);\n");
+    }
+
     void SetUp() override
     {
         REQUIRE_PG();
+        static bool created = false;
+        if (!created) {
+            createFixtures();
+            created = true;
+        }
         connection.DBEngine = sePostGre;
         connection.ServerName = testenv::pgSocket();
         connection.Port = testenv::pgPort();
@@ -94,7 +109,7 @@ TEST_F(PostgresCatalogue, ListsEveryDatabaseWithLongNamesCut)
     EXPECT_TRUE(holds(dataBases, "tabulon_other"));
     EXPECT_TRUE(holds(dataBases, kPgLong.substr(0, 50)));
     EXPECT_FALSE(holds(dataBases, kPgLong));
-    EXPECT_TRUE(connection.PostGreCommands()->DataBaseExists("TQD_CATALOGUE_SHOP"));
+    EXPECT_TRUE(connection.PostGreCommands()->DataBaseExists("TQD_CATALOGUE_SHOP_" + kRun));
     EXPECT_FALSE(connection.PostGreCommands()->DataBaseExists("tqd_catalogue_none"));
 }
 
@@ -123,15 +138,13 @@ TEST_F(PostgresCatalogue, ListsFieldsByNameWithoutDroppedColumns)
 
 // ---- MariaDB ---------------------------------------------------------------
 
-const std::string kMyShop = "tqd-catalogue-shop";
-const std::string kMyBlank = "tqd catalogue 2024";
+const std::string kMyShop = "tqd-catalogue-shop-" + kRun;
+const std::string kMyBlank = "tqd catalogue 2024 " + kRun;
 
 class MariaDbCatalogue : public testing::Test {
 protected:
-    static void SetUpTestSuite()
+    static void createFixtures()
     {
-        if (!testenv::myAvailable())
-            return;
         testenv::myExec("DROP DATABASE IF EXISTS `" + kMyShop + "`;\n"
                         "DROP DATABASE IF EXISTS `" + kMyBlank + "`;\n"
                         "CREATE DATABASE `" + kMyShop + "`;\n"
@@ -141,9 +154,21 @@ protected:
                         "CREATE TABLE `" + kMyBlank + "`.`we``ird` (`x-y` int);\n");
     }
 
+    static void TearDownTestSuite()
+    {
+        if (testenv::myAvailable())
+            testenv::myExec("DROP DATABASE IF EXISTS `" + kMyShop + "`;\n"
+                            "DROP DATABASE IF EXISTS `" + kMyBlank + "`;\n");
+    }
+
     void SetUp() override
     {
         REQUIRE_MY();
+        static bool created = false;
+        if (!created) {
+            createFixtures();
+            created = true;
+        }
         connection.DBEngine = seMySQL;
         connection.ServerName = testenv::mySocket();
         connection.Port = testenv::myPort();
@@ -172,7 +197,7 @@ TEST_F(MariaDbCatalogue, KeepsTheServersColumnOrderAndTypes)
     TqdMySQLCommands *commands = connection.MySQLCommands();
     EXPECT_EQ(commands->GetFieldType(kMyShop, "orders", "mid"), "decimal(9,2)");
     EXPECT_EQ(commands->GetFieldType(kMyShop, "orders", "missing"), "");
-    EXPECT_TRUE(commands->DataBaseExists("TQD-CATALOGUE-SHOP"));
+    EXPECT_TRUE(commands->DataBaseExists("TQD-CATALOGUE-SHOP-" + kRun));
     EXPECT_TRUE(commands->TableExists(kMyShop, "Sales 2024"));
     EXPECT_TRUE(commands->FieldExists(kMyShop, "orders", "ALPHA"));
     EXPECT_FALSE(commands->FieldExists(kMyShop, "orders", "beta"));
