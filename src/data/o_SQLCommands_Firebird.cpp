@@ -25,6 +25,21 @@ const std::string kListFields = C::crLines(
         C::padded("order by 1, f.rdb$field_position", 72),
     },
     true);
+// The catalogue keeps names blank-padded to their column's length; a name
+// asked for matches whatever padding either side has.
+bool holdsPadded(const TStringList &list, const std::string &name)
+{
+    auto unpadded = [](std::string s) {
+        while (!s.empty() && s.back() == ' ')
+            s.pop_back();
+        return s;
+    };
+    const std::string wanted = unpadded(name);
+    for (const std::string &entry : list.items())
+        if (compareTextNoCase(unpadded(entry), wanted) == 0)
+            return true;
+    return false;
+}
 } // namespace
 
 void TqdFirebirdCommands::ListDataBases(TStringList *list) { ListTables(list, std::string()); }
@@ -47,14 +62,14 @@ bool TqdFirebirdCommands::TableExists(const std::string & /*dataBase*/, const st
 {
     TStringList tables;
     ListTables(&tables, std::string());
-    return listHolds(tables, table);
+    return holdsPadded(tables, table);
 }
 
 bool TqdFirebirdCommands::FieldExists(const std::string &dataBase, const std::string &table, const std::string &field)
 {
     TStringList fields;
     ListFields(&fields, dataBase, table);
-    return listHolds(fields, field);
+    return holdsPadded(fields, field);
 }
 
 std::string TqdFirebirdCommands::GetFieldType(const std::string &, const std::string &, const std::string &)

@@ -267,6 +267,11 @@ TEST_F(FirebirdCatalogue, ListsFieldsInPositionOrderWithTheirPadding)
     EXPECT_EQ(listFields(connection, "", "ORDER_VIEW"), std::vector<std::string>{});
     EXPECT_EQ(listFields(connection, "", "RDB$RELATIONS"), std::vector<std::string>{});
     EXPECT_EQ(connection.FirebirdCommands()->GetFieldType("", "ORDERS", "ZETA"), "");
+    // Membership looks past the padding.
+    EXPECT_TRUE(connection.FirebirdCommands()->TableExists("", "orders"));
+    EXPECT_TRUE(connection.FirebirdCommands()->FieldExists("", "ORDERS", "Alpha"));
+    EXPECT_FALSE(connection.FirebirdCommands()->TableExists("", "ORDER_VIEW"));
+    EXPECT_FALSE(connection.FirebirdCommands()->FieldExists("", "ORDERS", "ALPH"));
 }
 
 // ---- Access ----------------------------------------------------------------
