@@ -16,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ bool runSide(const std::string &name, SideResult &result)
     static const std::map<std::string, SideResult (*)()> sides = {
         {"pg-floor", pgFloor}, {"my-floor", myFloor}, {"fb-floor", fbFloor},     {"pg-grid", pgGrid},
         {"my-grid", myGrid},   {"fb-grid", fbGrid},   {"tree-fill", treeFill}, {"script", scriptOpenSave},
+        {"window", windowAlone},
     };
     const auto it = sides.find(name);
     if (it == sides.end())
@@ -102,6 +104,8 @@ int run(int argc, char **argv)
             csv = argv[i + 1];
         else if (key == "--only")
             only = argv[i + 1];
+        else
+            throw std::runtime_error("unknown option " + key);
     }
     auto wanted = [&only](const char *name) { return ("," + only + ",").find("," + std::string(name) + ",") != std::string::npos; };
 
@@ -110,7 +114,7 @@ int run(int argc, char **argv)
     std::ofstream(fbQuery, std::ios::trunc) << rowsStatement() << ";\n";
     setenv("PGPASSWORD", s.pgPassword.c_str(), 1);
 
-    Group pg{"PostgreSQL"}, my{"MariaDB"}, fb{"Firebird"}, tree{"tree"}, script{"script"};
+    Group pg{"PostgreSQL"}, my{"MariaDB"}, fb{"Firebird"}, tree{"tree"}, script{"script"}, window{"window"};
     Side *pgTabulon = pg.add("pg-grid", "Tabulon (query tab, grid)");
     Side *psql = pg.add("psql", "psql -At -o /dev/null",
                         {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d", s.rowsDatabase,
@@ -154,6 +158,10 @@ int run(int argc, char **argv)
     }
     if (wanted("script"))
         runGroup(script, runs, s.workDir);
+    Side *windowSide = window.add("window", "Tabulon's window alone");
+    const bool rowCasesWanted = wanted("pg") || wanted("my") || wanted("fb");
+    if (rowCasesWanted)
+        runGroup(window, runs, s.workDir);
 
     const std::string rows = "1,000,000 rows x 8";
     struct RowCase {
@@ -186,6 +194,11 @@ int run(int argc, char **argv)
         Comparison client{6, title, Metric::Memory, &c.tabulon->runs, &c.client->runs, 0};
         client.informative = true;
         table.push_back(client);
+    }
+    if (rowCasesWanted) {
+        Comparison alone{6, "Peak memory, no rows", Metric::Memory, &windowSide->runs, nullptr, 0};
+        alone.informative = true;
+        table.push_back(alone);
     }
     return report(table, csv) ? 0 : 1;
 }

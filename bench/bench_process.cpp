@@ -27,7 +27,15 @@ std::string lastLines(const std::string &path, size_t maxBytes = 600)
         text = "..." + text.substr(text.size() - maxBytes);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
-    return text;
+    // One line in the table.
+    std::string flat;
+    for (char c : text) {
+        if (c == '\n')
+            flat += " / ";
+        else if (c != '\r')
+            flat += c;
+    }
+    return flat;
 }
 
 struct Child {

@@ -27,7 +27,7 @@ struct Comparison {
     std::string title;
     Metric metric;
     const SideRuns *tabulon;
-    const SideRuns *reference;
+    const SideRuns *reference; // null: Tabulon's figure alone
     // A ratio target (Tabulon / reference at most `target`, or below it when
     // strict), or with absoluteSeconds a limit on Tabulon's own time.
     double target;

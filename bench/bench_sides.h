@@ -25,6 +25,10 @@ SideResult pgGrid();
 SideResult myGrid();
 SideResult fbGrid();
 
+// Tabulon's window with an empty query tab, no statement run: the part of the
+// grid sides' peak memory that is not the rows.
+SideResult windowAlone();
+
 // Tabulon: list the tree database's tables under its node and paint the tree.
 SideResult treeFill();
 

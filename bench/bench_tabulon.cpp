@@ -52,6 +52,20 @@ SideResult gridSide(const std::function<void(TqdServerConnection &)> &configure)
 
 } // namespace
 
+SideResult windowAlone()
+{
+    SideApplication app;
+    TqdSQLPageControl pages;
+    pages.resize(kWindowWidth, kWindowHeight);
+    TqdSQLTab *tab = pages.AddSQLTab();
+    pages.SetActivePage(tab);
+    tab->SynMemo->Lines().Add(rowsStatement());
+    pages.show();
+    Stopwatch clock;
+    SideApplication::paint(&pages);
+    return {clock.seconds(), 0};
+}
+
 SideResult pgGrid()
 {
     const Settings &s = settings();
