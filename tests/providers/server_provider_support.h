@@ -68,6 +68,28 @@ inline std::vector<std::string> column(const ado::RowSet &rows, const std::strin
     return out;
 }
 
+// The columns every provider's schema row sets carry, in order, whatever the engine.
+inline std::vector<std::string> oleDbColumns(ado::SchemaEnum kind)
+{
+    switch (kind) {
+    case ado::adSchemaTables:
+        return {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE", "DESCRIPTION"};
+    case ado::adSchemaColumns:
+        return {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "COLUMN_NAME", "ORDINAL_POSITION", "COLUMN_DEFAULT",
+                "IS_NULLABLE", "DATA_TYPE", "CHARACTER_MAXIMUM_LENGTH", "NUMERIC_PRECISION", "NUMERIC_SCALE"};
+    case ado::adSchemaIndexes:
+        return {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "INDEX_NAME", "PRIMARY_KEY", "UNIQUE", "COLUMN_NAME",
+                "ORDINAL_POSITION"};
+    case ado::adSchemaForeignKeys:
+        return {"PK_TABLE_CATALOG", "PK_TABLE_SCHEMA", "PK_TABLE_NAME", "PK_COLUMN_NAME", "FK_TABLE_CATALOG",
+                "FK_TABLE_SCHEMA", "FK_TABLE_NAME", "FK_COLUMN_NAME", "ORDINAL", "UPDATE_RULE", "DELETE_RULE",
+                "FK_NAME", "PK_NAME"};
+    case ado::adSchemaPrimaryKeys:
+        return {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "COLUMN_NAME", "ORDINAL", "PK_NAME"};
+    }
+    return {};
+}
+
 inline std::vector<std::string> fieldNames(const ado::RowSet &rows)
 {
     std::vector<std::string> out;

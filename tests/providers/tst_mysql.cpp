@@ -15,6 +15,7 @@
 
 using namespace ado;
 using provider_test::column;
+using provider_test::oleDbColumns;
 using provider_test::fieldNames;
 
 namespace {
@@ -369,24 +370,15 @@ TEST_F(MySchema, EachKindHasItsOleDbColumnsAndFindsTheTestObjects)
         std::vector<std::string> values; // ...and its values, in row order
     };
     const std::vector<Case> cases = {
-        {adSchemaTables,
-         {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE", "DESCRIPTION"},
+        {adSchemaTables, oleDbColumns(adSchemaTables),
          "parent_view", 2, "TABLE_TYPE", {"VIEW"}},
-        {adSchemaColumns,
-         {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "COLUMN_NAME", "ORDINAL_POSITION", "COLUMN_DEFAULT",
-          "IS_NULLABLE", "DATA_TYPE", "CHARACTER_MAXIMUM_LENGTH", "NUMERIC_PRECISION", "NUMERIC_SCALE"},
+        {adSchemaColumns, oleDbColumns(adSchemaColumns),
          "parent", 2, "COLUMN_NAME", {"id", "code", "amount"}},
-        {adSchemaIndexes,
-         {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "INDEX_NAME", "PRIMARY_KEY", "UNIQUE", "COLUMN_NAME",
-          "ORDINAL_POSITION"},
+        {adSchemaIndexes, oleDbColumns(adSchemaIndexes),
          "parent", 2, "INDEX_NAME", {"parent_code", "PRIMARY"}},
-        {adSchemaForeignKeys,
-         {"PK_TABLE_CATALOG", "PK_TABLE_SCHEMA", "PK_TABLE_NAME", "PK_COLUMN_NAME", "FK_TABLE_CATALOG",
-          "FK_TABLE_SCHEMA", "FK_TABLE_NAME", "FK_COLUMN_NAME", "ORDINAL", "UPDATE_RULE", "DELETE_RULE", "FK_NAME",
-          "PK_NAME"},
+        {adSchemaForeignKeys, oleDbColumns(adSchemaForeignKeys),
          "child", 6, "FK_NAME", {"child_parent"}},
-        {adSchemaPrimaryKeys,
-         {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "COLUMN_NAME", "ORDINAL", "PK_NAME"},
+        {adSchemaPrimaryKeys, oleDbColumns(adSchemaPrimaryKeys),
          "parent", 2, "PK_NAME", {"PRIMARY"}},
     };
     for (const auto &k : cases) {
