@@ -40,11 +40,8 @@ echo "[bench] starting the servers"
 export PGPASSWORD=$TABULON_PG_PASSWORD
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/xdg}
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-if [ -z "${FIREBIRD_LOCK:-}" ] && [ "$(id -u)" -ne 0 ]; then
-  # The embedded engine's lock folder, shared by isql-fb and the program's sides.
-  export FIREBIRD_LOCK="${TMPDIR:-/tmp}/firebird-$(id -u)"
-  mkdir -p "$FIREBIRD_LOCK" && chmod 700 "$FIREBIRD_LOCK"
-fi
+# The embedded engine's lock folder, shared by isql-fb and the program's sides.
+. "$here/tools/firebird-lock.sh"
 
 pg() { psql -X -q -v ON_ERROR_STOP=1 -h "$TABULON_PG_SOCKET" -p "$TABULON_PG_PORT" -U "$TABULON_PG_USER" "$@"; }
 my() { mariadb --no-defaults -S "$TABULON_MY_SOCKET" -u "$TABULON_MY_USER" -p"$TABULON_MY_PASSWORD" "$@"; }

@@ -5,9 +5,8 @@
 #
 #   tools/make-sample-db.sh build/sample/tabulon-sample.fdb
 #
-# The embedded engine's lock folder defaults to /tmp/firebird, which only the
-# user who created it first can use; so a user other than root gets a folder of
-# his own, as the program itself does.
+# The embedded engine's lock folder follows the program's rule
+# (tools/firebird-lock.sh).
 set -eu
 
 if [ $# -ne 1 ]; then
@@ -21,12 +20,7 @@ if ! command -v "$ISQL" >/dev/null 2>&1; then
     exit 1
 fi
 
-if [ -z "${FIREBIRD_LOCK:-}" ] && [ "$(id -u)" -ne 0 ]; then
-    FIREBIRD_LOCK="${TMPDIR:-/tmp}/firebird-$(id -u)"
-    mkdir -p "$FIREBIRD_LOCK"
-    chmod 700 "$FIREBIRD_LOCK"
-    export FIREBIRD_LOCK
-fi
+. "$(dirname "$0")/firebird-lock.sh"
 
 out=$1
 mkdir -p "$(dirname "$out")"

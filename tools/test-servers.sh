@@ -12,6 +12,23 @@ set -euo pipefail
 cmd=${1:?start or stop}
 envfile=${2:?env file}
 
+say() { printf '[test-servers] %s\n' "$*"; }
+die() { printf '[test-servers] %s\n' "$*" >&2; exit 1; }
+
+# Every server program by an absolute path, found where Debian installs it
+# whatever the caller's PATH: an ordinary user's PATH has no /usr/sbin (where
+# mariadbd and runuser live), and PostgreSQL's programs live in its own folder.
+find_program() { # NAME PACKAGE
+  local dir
+  for dir in $(printf '%s' "${PATH:-}" | tr ':' ' ') /usr/sbin /usr/bin /sbin /bin /usr/local/sbin /usr/local/bin; do
+    if [ -n "$dir" ] && [ -x "$dir/$1" ] && [ ! -d "$dir/$1" ]; then
+      printf '%s\n' "$dir/$1"
+      return 0
+    fi
+  done
+  die "$1 not found (Debian package $2); tools/setup.sh installs it"
+}
+
 PG_BIN=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
 PG_PORT=${TABULON_PG_PORT:-55432}
 MY_PORT=${TABULON_MY_PORT:-53306}
@@ -20,10 +37,21 @@ PG_PASSWORD='tabulon-pw'
 MY_USER=tabulon
 MY_PASSWORD='tabulon-pw'
 
-say() { printf '[test-servers] %s\n' "$*"; }
+resolve_programs() {
+  [ -n "$PG_BIN" ] && [ -x "$PG_BIN/initdb" ] || die "PostgreSQL's server programs not found under /usr/lib/postgresql (Debian package postgresql-15)"
+  INITDB=$PG_BIN/initdb
+  PG_CTL=$PG_BIN/pg_ctl
+  PSQL=$PG_BIN/psql
+  MARIADBD=$(find_program mariadbd mariadb-server)
+  MARIADB_INSTALL_DB=$(find_program mariadb-install-db mariadb-server)
+  MARIADB=$(find_program mariadb mariadb-client)
+  RUNUSER=
+  if [ "$(id -u)" = 0 ]; then RUNUSER=$(find_program runuser util-linux); fi
+  say "programs: $INITDB, $PG_CTL, $PSQL, $MARIADBD, $MARIADB_INSTALL_DB, $MARIADB${RUNUSER:+, $RUNUSER}"
+}
 
 as_postgres() {
-  if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
+  if [ "$(id -u)" = 0 ]; then "$RUNUSER" -u postgres -- "$@"; else "$@"; fi
 }
 
 start_pg() {
@@ -35,7 +63,7 @@ start_pg() {
   printf '%s\n' "$PG_PASSWORD" > "$pw"
   [ "$(id -u)" = 0 ] && chown postgres: "$pw"
   say "PostgreSQL: initdb in $dir"
-  as_postgres "$PG_BIN/initdb" -D "$dir/data" -U postgres --pwfile="$pw" \
+  as_postgres "$INITDB" -D "$dir/data" -U postgres --pwfile="$pw" \
       --auth-local=scram-sha-256 --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1
   cat >>"$dir/data/postgresql.conf" <<EOF
 listen_addresses = '127.0.0.1'
@@ -48,9 +76,9 @@ max_connections = 60
 shared_buffers = 128MB
 EOF
   say "PostgreSQL: starting on $dir (socket) and 127.0.0.1:$PG_PORT"
-  as_postgres "$PG_BIN/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start >/dev/null
+  as_postgres "$PG_CTL" -D "$dir/data" -l "$dir/server.log" -w -t 60 start >/dev/null
   export PGPASSWORD=$PG_PASSWORD
-  psql -h "$dir" -p "$PG_PORT" -U postgres -d postgres -v ON_ERROR_STOP=1 -q <<EOF
+  "$PSQL" -h "$dir" -p "$PG_PORT" -U postgres -d postgres -v ON_ERROR_STOP=1 -q <<EOF
 CREATE ROLE $PG_USER LOGIN SUPERUSER PASSWORD '$PG_PASSWORD';
 CREATE DATABASE tabulon_test OWNER $PG_USER;
 CREATE DATABASE tabulon_other OWNER $PG_USER;
@@ -72,19 +100,23 @@ start_my() {
   local runas=()
   if [ "$(id -u)" = 0 ]; then chown mysql: "$dir"; runas=(--user=mysql); fi
   say "MariaDB: install-db in $dir"
-  mariadb-install-db --no-defaults --datadir="$dir/data" "${runas[@]}" \
+  "$MARIADB_INSTALL_DB" --no-defaults --datadir="$dir/data" "${runas[@]}" \
       --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1
   say "MariaDB: starting on $dir/mysql.sock and 127.0.0.1:$MY_PORT"
-  mariadbd --no-defaults --datadir="$dir/data" "${runas[@]}" \
+  "$MARIADBD" --no-defaults --datadir="$dir/data" "${runas[@]}" \
       --socket="$dir/mysql.sock" --port="$MY_PORT" --bind-address=127.0.0.1 \
       --pid-file="$dir/mariadb.pid" --log-error="$dir/server.log" \
       --skip-name-resolve --innodb-buffer-pool-size=128M --innodb-flush-log-at-trx-commit=0 \
       --max-allowed-packet=64M --character-set-server=utf8mb4 >/dev/null 2>&1 &
   for _ in $(seq 1 120); do
-    [ -S "$dir/mysql.sock" ] && mariadb --no-defaults -S "$dir/mysql.sock" -uroot -e 'select 1' >/dev/null 2>&1 && break
+    [ -S "$dir/mysql.sock" ] && "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot -e 'select 1' >/dev/null 2>&1 && break
     sleep 0.5
   done
-  mariadb --no-defaults -S "$dir/mysql.sock" -uroot <<EOF
+  if ! "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot -e 'select 1' >/dev/null 2>&1; then
+    tail -n 20 "$dir/server.log" >&2 2>/dev/null || true
+    die "MariaDB did not start (its log is above)"
+  fi
+  "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot <<EOF
 CREATE USER '$MY_USER'@'localhost' IDENTIFIED BY '$MY_PASSWORD';
 CREATE USER '$MY_USER'@'127.0.0.1' IDENTIFIED BY '$MY_PASSWORD';
 GRANT ALL PRIVILEGES ON *.* TO '$MY_USER'@'localhost' WITH GRANT OPTION;
@@ -108,7 +140,7 @@ stop_all() {
   . "$envfile"
   if [ -n "${TABULON_PG_DIR:-}" ] && [ -d "$TABULON_PG_DIR/data" ]; then
     say "PostgreSQL: stopping"
-    as_postgres "$PG_BIN/pg_ctl" -D "$TABULON_PG_DIR/data" -m immediate -w stop >/dev/null 2>&1 || true
+    as_postgres "$PG_CTL" -D "$TABULON_PG_DIR/data" -m immediate -w stop >/dev/null 2>&1 || true
     rm -rf "$TABULON_PG_DIR"
   fi
   if [ -n "${TABULON_MY_DIR:-}" ] && [ -d "$TABULON_MY_DIR" ]; then
@@ -122,6 +154,7 @@ stop_all() {
   rm -f "$envfile"
 }
 
+resolve_programs
 case "$cmd" in
   start)
     stop_all

@@ -2,42 +2,17 @@
 
 #include <ibase.h>
 
-#include <cstdlib>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "ado_errors.h"
+#include "fb_lock.h"
 
 namespace ado::fb {
-
-namespace {
-
-// See fb_client.h: a lock folder of our own unless one is chosen already.
-void prepareEmbeddedEnvironment()
-{
-    if (std::getenv("FIREBIRD_LOCK") || geteuid() == 0)
-        return;
-    const char *tmp = std::getenv("TMPDIR");
-    std::string dir = (tmp && *tmp) ? tmp : "/tmp";
-    if (dir.back() != '/')
-        dir += '/';
-    dir += "firebird-" + std::to_string(geteuid());
-    mkdir(dir.c_str(), 0700);
-    struct stat st {};
-    // Only a real folder that belongs to us; otherwise the engine's default
-    // applies and its own message says what is wrong.
-    if (lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid()
-        && (st.st_mode & 0077) == 0)
-        setenv("FIREBIRD_LOCK", dir.c_str(), 0);
-}
-
-} // namespace
 
 Firebird::IMaster *master()
 {
     static std::once_flag once;
-    std::call_once(once, prepareEmbeddedEnvironment);
+    std::call_once(once, applyEmbeddedLockFolder);
     return Firebird::fb_get_master_interface();
 }
 

@@ -15,13 +15,8 @@
 //   the program) cannot open the same file while this one has it open; it
 //   gets "I/O error during "lock" operation for file ... / Database already
 //   opened with engine instance, incompatible with current".
-// - The lock folder is the catch. By default it is /tmp/firebird, which the
-//   first user creates with mode 0770 for himself; every other user then fails
-//   with "operating system directive access failed / Permission denied /
-//   /tmp/firebird/". So when FIREBIRD_LOCK is not set and we are not root, we
-//   set it to a private folder of ours (<tmp>/firebird-<uid>, mode 0700) before
-//   the engine starts. Root keeps the default, which it can always use and
-//   shares with isql-fb.
+// - The lock folder is the catch: see fb_lock.h, applied before the engine
+//   starts.
 // - No user or password is checked by the embedded engine; the user name only
 //   becomes CURRENT_USER (we send SYSDBA when none is given). Files are created
 //   with the process's owner and umask.
