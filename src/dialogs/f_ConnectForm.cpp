@@ -288,6 +288,7 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
     OpenDialog->Title = QStringLiteral("Choose DataBase File");
     OpenDialog->Filter = QString::fromLatin1(DatabaseFileFilter);
     OpenDialog->FilterIndex = 4;
+    OpenDialog->FileMustExist = false; // a new database file may be named here
     OpenDialog->Window = this;
 
     for (QObject *o : {static_cast<QObject *>(cmbServerEngine), static_cast<QObject *>(cmbServerName),
