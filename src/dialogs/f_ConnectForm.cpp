@@ -117,6 +117,8 @@ char typedCharacter(const QKeyEvent *event)
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         return 0; // focus movement, never a typed character here
+    case Qt::Key_Delete:
+        return 0; // an editing key (X11 gives it the text 0x7f), not a character
     default:
         break;
     }
@@ -372,6 +374,17 @@ bool TFrmConnect::saveHistory(QComboBox *box, const QString &fileName)
         return false;
     }
     return true;
+}
+
+void TFrmConnect::keyPressEvent(QKeyEvent *event)
+{
+    // No button answers Escape or Enter for the whole dialog: Escape would
+    // close it and lose the entries. Cancel and the close box close it.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFrmConnect::showEvent(QShowEvent *event)

@@ -36,7 +36,9 @@ private:
 } // namespace
 
 TFrmTableMetadata::TFrmTableMetadata(QWidget *owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), ui(new Ui::TFrmTableMetadata)
+    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      ui(new Ui::TFrmTableMetadata)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
