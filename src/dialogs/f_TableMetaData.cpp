@@ -51,6 +51,7 @@ TFrmTableMetadata::TFrmTableMetadata(QWidget *owner)
     ServerConnection = new TqdServerConnection(this);
     dsTableMetaData = new ado::TDataSource(this);
     DBGrid1->SetDataSource(dsTableMetaData);
+    DBGrid1->SetMaxGrowWidth(MaxColumnWidth); // painted values never widen a column past the window's limit
     cmbTableMetaData->setCurrentIndex(-1);
 
     // Laid out for a narrow font: the box starts after its caption as the

@@ -130,7 +130,7 @@ void TDBGrid::notePaintedWidth(int column, int width)
 {
     if (column < 0 || size_t(column) >= m_widest.size() || m_keepWidth[size_t(column)])
         return;
-    width = std::min(width, kMaxColumnWidth);
+    width = std::min(width, m_maxGrow);
     if (width <= m_widest[size_t(column)])
         return;
     m_widest[size_t(column)] = width;

@@ -33,6 +33,11 @@ public:
     static constexpr int kFitRows = 50;
     static constexpr int kMaxColumnWidth = 300;
 
+    // The widest a column grows to by itself while values are painted
+    // (kMaxColumnWidth unless a window sets its own limit).
+    void SetMaxGrowWidth(int width) { m_maxGrow = width; }
+    int MaxGrowWidth() const { return m_maxGrow; }
+
     // The width a cell's text needs in this grid.
     int cellWidth(const QString &text) const;
     // A cell of `column` was painted needing `width` pixels.
@@ -49,6 +54,7 @@ private:
     bool m_readOnly = false;
     bool m_ownResize = false;
     bool m_growQueued = false;
+    int m_maxGrow = kMaxColumnWidth;
     std::vector<int> m_widest;     // per column: widest value painted so far
     std::vector<bool> m_keepWidth; // per column: width set from outside
 };

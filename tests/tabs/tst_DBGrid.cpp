@@ -241,6 +241,16 @@ TEST_F(ShownGrid, ColumnsGrowToTheWidestValuePaintedSoFar)
     grid.scrollToTop();
     paint();
     EXPECT_GE(grid.columnWidth(0), wide);
+
+    // A window's own limit holds against painted values.
+    const int limit = wide - 20;
+    grid.SetMaxGrowWidth(limit);
+    open(std::make_unique<TextRowSet>(std::vector<std::string>{"n"},
+                                      [](long long r, int) { return r < 200 ? std::string("9") : std::to_string(r) + "123456789"; },
+                                      400));
+    grid.scrollTo(grid.rowSetModel()->index(399, 0));
+    paint();
+    EXPECT_EQ(grid.columnWidth(0), limit);
 }
 
 TEST_F(ShownGrid, DoubleClickOnAHeaderEdgeFitsTheColumn)
