@@ -54,6 +54,15 @@ void TqdLinkLabel::mousePressEvent(QMouseEvent *e)
     QLabel::mousePressEvent(e);
 }
 
+void TqdLinkLabel::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    // The second press of a double click (which the widget would otherwise
+    // treat as another press): the first press and release made the click
+    // already, so the release that follows opens nothing.
+    FPressed = false;
+    e->accept();
+}
+
 void TqdLinkLabel::mouseReleaseEvent(QMouseEvent *e)
 {
     const bool click = FPressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());

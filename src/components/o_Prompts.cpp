@@ -1,6 +1,9 @@
 #include "o_Prompts.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace prompts {
 namespace {
@@ -19,7 +22,54 @@ QStringList qtFilters(const QString &filter)
     }
     return out;
 }
+
+// Qt's own file dialog, the same on every desktop, that can also ask before a
+// new file is created. It applies the default suffix itself, so its overwrite
+// and create questions name the file that will really be written.
+class FileDialog : public QFileDialog {
+public:
+    FileDialog(QWidget *owner, const QString &title, bool confirmCreate)
+        : QFileDialog(owner, title), m_confirmCreate(confirmCreate)
+    {
+        setOption(QFileDialog::DontUseNativeDialog);
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (m_confirmCreate && !files.isEmpty() && !files.first().isEmpty()) {
+            const QFileInfo chosen(files.first());
+            if (!chosen.exists() && !chosen.fileName().isEmpty()) {
+                QMessageBox question(QMessageBox::Warning, windowTitle(),
+                                     chosen.fileName() + QStringLiteral("\nThis file does not exist.\n"
+                                                                        "Do you want to create it?"),
+                                     QMessageBox::Yes | QMessageBox::No, this);
+                question.setTextFormat(Qt::PlainText);
+                question.setDefaultButton(QMessageBox::Yes);
+                question.setEscapeButton(QMessageBox::No);
+                if (question.exec() != QMessageBox::Yes)
+                    return; // back to the dialog
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool m_confirmCreate;
+};
 } // namespace
+
+QString withDefaultExtension(const QString &fileName, const QString &defaultExt)
+{
+    const QString suffix = defaultExt.startsWith(QLatin1Char('.')) ? defaultExt.mid(1) : defaultExt;
+    if (suffix.isEmpty())
+        return fileName;
+    const qsizetype folderEnd =
+        std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    if (fileName.indexOf(QLatin1Char('.'), folderEnd + 1) >= 0)
+        return fileName;
+    return fileName + QLatin1Char('.') + suffix;
+}
 
 void setMessageAnswerer(MessageAnswerer answerer) { g_messageAnswerer = std::move(answerer); }
 void setFileAnswerer(FileAnswerer answerer) { g_fileAnswerer = std::move(answerer); }
@@ -29,8 +79,11 @@ QMessageBox::StandardButton message(const MessageRequest &request)
     if (g_messageAnswerer)
         return g_messageAnswerer(request);
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.owner);
+    box.setTextFormat(Qt::PlainText);
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
+    if (request.escapeButton != QMessageBox::NoButton)
+        box.setEscapeButton(request.escapeButton);
     return QMessageBox::StandardButton(box.exec());
 }
 
@@ -38,11 +91,14 @@ FileAnswer chooseFile(const FileRequest &request)
 {
     if (g_fileAnswerer)
         return g_fileAnswerer(request);
-    QFileDialog dialog(request.owner, request.title);
+    FileDialog dialog(request.owner, request.title, request.confirmCreate);
     dialog.setAcceptMode(request.mode == FileMode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.mode == FileMode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const bool anyName = request.mode == FileMode::Save || !request.mustExist;
+    dialog.setFileMode(anyName ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.defaultExt.isEmpty())
+        dialog.setDefaultSuffix(request.defaultExt);
     const QStringList filters = qtFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
@@ -75,10 +131,12 @@ bool TFileDialog::Execute()
     r.defaultExt = DefaultExt;
     r.fileName = FileName;
     r.confirmOverwrite = OverwritePrompt;
+    r.confirmCreate = CreatePrompt;
+    r.mustExist = FileMustExist;
     const prompts::FileAnswer a = prompts::chooseFile(r);
     if (!a.accepted)
         return false;
-    FileName = a.fileName;
+    FileName = prompts::withDefaultExtension(a.fileName, DefaultExt);
     FilterIndex = a.filterIndex;
     return true;
 }

@@ -19,9 +19,12 @@ struct MessageRequest {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    // The answer of Escape and of closing the box; NoButton lets the box choose.
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
 };
 
-// Show a message box; the button the user pressed.
+// Show a message box; the button the user pressed. The text is shown as it
+// stands: provider messages and file names are never read as markup.
 QMessageBox::StandardButton message(const MessageRequest &request);
 
 enum class FileMode { Open, Save };
@@ -35,6 +38,8 @@ struct FileRequest {
     QString defaultExt;   // ".sql"
     QString fileName;     // initial name
     bool confirmOverwrite = false;
+    bool confirmCreate = false; // ask before a name that does not exist yet is taken
+    bool mustExist = true;      // open dialogs: only existing files may be chosen
 };
 
 struct FileAnswer {
@@ -43,7 +48,13 @@ struct FileAnswer {
     int filterIndex = 1;
 };
 
+// Shows the dialog. A name chosen without an extension gets the default
+// extension before the dialog asks about overwriting or creating the file.
 FileAnswer chooseFile(const FileRequest &request);
+
+// `fileName` with `defaultExt` (".sql" or "sql") appended when its last part
+// has no "."; unchanged when it has one or when there is no default.
+QString withDefaultExtension(const QString &fileName, const QString &defaultExt);
 
 // Tests: answer every message box / file dialog with these instead of showing one.
 using MessageAnswerer = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
@@ -63,8 +74,11 @@ public:
     QString DefaultExt;
     QString FileName;
     bool OverwritePrompt = false;
+    bool CreatePrompt = false;
+    bool FileMustExist = true;
     QWidget *Window = nullptr; // the window the dialog belongs to
     prompts::FileMode Mode;
-    // Show the dialog; true with FileName and FilterIndex set when the user chose a file.
+    // Show the dialog; true with FileName (the default extension applied) and
+    // FilterIndex set when the user chose a file.
     bool Execute();
 };

@@ -83,10 +83,14 @@ TFrmAbout::TFrmAbout(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::T
 
     qdFileInfoListView1->SetReadOnly(false);
     InfoMemo->setPlainText(infoText().join(QLatin1Char('\n')));
-    // The disabled memo takes its parent's colours, not the greyed ones.
+    // The memo cannot be focused, selected or changed, yet it scrolls (wheel
+    // and scroll bar), so its last lines can be read in any font. It takes
+    // its parent's colours.
     QPalette memoPalette = Panel2->palette();
-    memoPalette.setColor(QPalette::Disabled, QPalette::Base, Panel2->palette().color(QPalette::Window));
-    memoPalette.setColor(QPalette::Disabled, QPalette::Text, Panel2->palette().color(QPalette::WindowText));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        memoPalette.setColor(group, QPalette::Base, Panel2->palette().color(group, QPalette::Window));
+        memoPalette.setColor(group, QPalette::Text, Panel2->palette().color(group, QPalette::WindowText));
+    }
     InfoMemo->setPalette(memoPalette);
 
     qdLinkLabel1->setText(QString::fromUtf8(appinfo::MakerHost));

@@ -117,6 +117,8 @@ char typedCharacter(const QKeyEvent *event)
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         return 0; // focus movement, never a typed character here
+    case Qt::Key_Delete:
+        return 0; // an editing key (X11 gives it the text 0x7f), not a character
     default:
         break;
     }
@@ -288,6 +290,7 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
     OpenDialog->Title = QStringLiteral("Choose DataBase File");
     OpenDialog->Filter = QString::fromLatin1(DatabaseFileFilter);
     OpenDialog->FilterIndex = 4;
+    OpenDialog->FileMustExist = false; // a new database file may be named here
     OpenDialog->Window = this;
 
     for (QObject *o : {static_cast<QObject *>(cmbServerEngine), static_cast<QObject *>(cmbServerName),
@@ -371,6 +374,17 @@ bool TFrmConnect::saveHistory(QComboBox *box, const QString &fileName)
         return false;
     }
     return true;
+}
+
+void TFrmConnect::keyPressEvent(QKeyEvent *event)
+{
+    // No button answers Escape or Enter for the whole dialog: Escape would
+    // close it and lose the entries. Cancel and the close box close it.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFrmConnect::showEvent(QShowEvent *event)

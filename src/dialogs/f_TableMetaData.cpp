@@ -36,7 +36,9 @@ private:
 } // namespace
 
 TFrmTableMetadata::TFrmTableMetadata(QWidget *owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), ui(new Ui::TFrmTableMetadata)
+    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      ui(new Ui::TFrmTableMetadata)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -49,6 +51,7 @@ TFrmTableMetadata::TFrmTableMetadata(QWidget *owner)
     ServerConnection = new TqdServerConnection(this);
     dsTableMetaData = new ado::TDataSource(this);
     DBGrid1->SetDataSource(dsTableMetaData);
+    DBGrid1->SetMaxGrowWidth(MaxColumnWidth); // painted values never widen a column past the window's limit
     cmbTableMetaData->setCurrentIndex(-1);
 
     // Laid out for a narrow font: the box starts after its caption as the

@@ -72,6 +72,7 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent)
     SaveDialog->Filter = ScriptFilter;
     SaveDialog->DefaultExt = QStringLiteral(".sql");
     SaveDialog->OverwritePrompt = true;
+    SaveDialog->CreatePrompt = true;
     SaveDialog->Window = this;
     OpenDialog = new TFileDialog(prompts::FileMode::Open, this);
     OpenDialog->setObjectName(QStringLiteral("OpenDialog"));

@@ -122,6 +122,8 @@ public:
 
     // Tabs (f_main_tabs.cpp).
     void OpenNewTab();
+    // A new active tab whose connection copies `connection` and connects.
+    TqdSQLTab *addTabOn(const TqdServerConnection *connection);
     // Closes the tab at index; false when the user cancelled its save, so
     // the tab stays and the command that asked should stop.
     bool CloseTab(int index);

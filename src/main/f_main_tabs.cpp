@@ -4,12 +4,14 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QUrl>
 
 #include "f_About.h"
 #include "o_AppInfo.h"
+#include "o_FileInfo.h"
 #include "o_Prompts.h"
 #include "o_SQLTab.h"
 #include "o_SynMemo.h"
@@ -31,14 +33,21 @@ void TFrmMain::OpenNewTab()
     }
     QTreeWidgetItem *root = RootNode(node);
     if (TqdServerConnection *connection = NodeConnection(root)) {
-        TqdSQLTab *tab = SQLPageControl->AddSQLTab();
-        SQLPageControl->SetActivePage(tab);
-        tab->ServerConnection->AssignConnection(connection);
-        tab->ServerConnection->ReConnect();
-        lblConnectionInfo->setText(TqdSQLPageControl::fileNamePart(tab->ServerConnection->ServerName));
-        tab->SetCaption(QStringLiteral("%1 Query%2*").arg(root->text(0)).arg(SQLPageControl->PageCount()));
+        TqdSQLTab *tab = addTabOn(connection);
+        // One pass over the pattern: a "%1" in the node's text stays as it is.
+        tab->SetCaption(QStringLiteral("%1 Query%2*").arg(root->text(0), QString::number(SQLPageControl->PageCount())));
     }
     updateTabButtons();
+}
+
+TqdSQLTab *TFrmMain::addTabOn(const TqdServerConnection *connection)
+{
+    TqdSQLTab *tab = SQLPageControl->AddSQLTab();
+    SQLPageControl->SetActivePage(tab);
+    tab->ServerConnection->AssignConnection(connection);
+    tab->ServerConnection->ReConnect();
+    lblConnectionInfo->setText(TqdSQLPageControl::fileNamePart(tab->ServerConnection->ServerName));
+    return tab;
 }
 
 bool TFrmMain::CloseTab(int index)
@@ -53,16 +62,17 @@ bool TFrmMain::CloseTab(int index)
             question.text = QStringLiteral("Save SQL from [ ") + tab->Caption() + QStringLiteral(" ] ");
             question.caption = appinfo::applicationTitle();
             question.icon = QMessageBox::Question;
-            question.buttons = QMessageBox::Yes | QMessageBox::No;
+            question.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
             question.defaultButton = QMessageBox::No;
-            if (prompts::message(question) == QMessageBox::Yes) {
+            question.escapeButton = QMessageBox::Cancel;
+            const QMessageBox::StandardButton answer = prompts::message(question);
+            if (answer == QMessageBox::Yes)
                 tab->SaveScript(SaveDialog);
-                // Saved turns true only when the file was written: the user
-                // cancelled the dialog, so the tab and its text stay.
-                if (!tab->Saved) {
-                    updateTabButtons();
-                    return false;
-                }
+            // Cancel, Escape and closing the box keep the tab, and so does a
+            // cancelled save dialog (Saved turns true only once the file is written).
+            if (answer != QMessageBox::No && !tab->Saved) {
+                updateTabButtons();
+                return false;
             }
         }
         SQLPageControl->RemoveSQLTab(index);
@@ -146,8 +156,20 @@ void TFrmMain::mnuOpenSQLScriptClick()
         return;
     if (!SQLPageControl->ActiveSQLTab())
         OpenNewTab();
-    if (TqdSQLTab *tab = SQLPageControl->ActiveSQLTab())
+    TqdSQLTab *tab = SQLPageControl->ActiveSQLTab();
+    if (!tab)
+        return;
+    if (tab->Saved || fileinfo::isBlank(tab->SynMemo->Lines().Text())) {
         tab->OpenScript(OpenDialog);
+        return;
+    }
+    // Unsaved text stays where it is: the script opens in a new tab on the
+    // same server, made only once the user has chosen an existing file.
+    if (!OpenDialog->Execute() || !QFileInfo::exists(OpenDialog->FileName))
+        return;
+    TqdSQLTab *scriptTab = addTabOn(tab->ServerConnection);
+    updateTabButtons();
+    scriptTab->LoadScript(OpenDialog->FileName);
 }
 
 void TFrmMain::TabulonHelp1Click()

@@ -2,12 +2,39 @@
 
 #include "o_RowSetModel.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Paints a cell as usual and tells the grid how wide its text was.
+class MeasuringDelegate : public QStyledItemDelegate {
+public:
+    explicit MeasuringDelegate(TDBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        // As the base class paints, keeping the text it read for the measure.
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QWidget *widget = cell.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+        m_grid->notePaintedWidth(index.column(), m_grid->cellWidth(cell.text));
+    }
+
+private:
+    TDBGrid *m_grid;
+};
+
+} // namespace
 
 TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel(this))
 {
     setObjectName(QStringLiteral("ResultGrid"));
     setModel(m_model);
+    setItemDelegate(new MeasuringDelegate(this));
     setSortingEnabled(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
@@ -27,6 +54,10 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel
     columns->setSectionsClickable(false);
     columns->setSortIndicatorShown(false);
     columns->setHighlightSections(false);
+    // The view's own handler of a double click on an edge is replaced by ours.
+    disconnect(columns, SIGNAL(sectionHandleDoubleClicked(int)), this, nullptr);
+    connect(columns, &QHeaderView::sectionHandleDoubleClicked, this, &TDBGrid::fitColumn);
+    connect(columns, &QHeaderView::sectionResized, this, [this](int column) { columnResized(column); });
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::fitColumns);
 }
@@ -48,16 +79,72 @@ void TDBGrid::SetReadOnly(bool readOnly)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
+int TDBGrid::cellWidth(const QString &text) const
+{
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
+    return fontMetrics().horizontalAdvance(text) + padding;
+}
+
+void TDBGrid::setOwnColumnWidth(int column, int width)
+{
+    m_ownResize = true;
+    setColumnWidth(column, width);
+    m_ownResize = false;
+}
+
+void TDBGrid::columnResized(int column)
+{
+    if (!m_ownResize && column >= 0 && size_t(column) < m_keepWidth.size())
+        m_keepWidth[size_t(column)] = true;
+}
+
 void TDBGrid::fitColumns()
 {
-    const QFontMetrics cells = fontMetrics();
+    const int columnCount = m_model->columnCount();
+    m_widest.assign(size_t(columnCount), 0);
+    m_keepWidth.assign(size_t(columnCount), false);
     const QFontMetrics titles = horizontalHeader()->fontMetrics();
+    const int titlePadding = cellWidth(QString());
     const int rows = std::min(m_model->rowCount(), kFitRows);
-    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        int width = titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + padding;
+    for (int c = 0; c < columnCount; ++c) {
+        int width = titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + titlePadding;
         for (int r = 0; r < rows && width < kMaxColumnWidth; ++r)
-            width = std::max(width, cells.horizontalAdvance(m_model->cellText(r, c)) + padding);
-        setColumnWidth(c, std::min(width, kMaxColumnWidth));
+            width = std::max(width, cellWidth(m_model->data(m_model->index(r, c)).toString()));
+        width = std::min(width, kMaxColumnWidth);
+        m_widest[size_t(c)] = width;
+        setOwnColumnWidth(c, width);
     }
+}
+
+void TDBGrid::fitColumn(int column)
+{
+    if (column < 0 || size_t(column) >= m_widest.size())
+        return;
+    const int width = std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
+    m_widest[size_t(column)] = width;
+    m_keepWidth[size_t(column)] = false;
+    setOwnColumnWidth(column, width);
+}
+
+void TDBGrid::notePaintedWidth(int column, int width)
+{
+    if (column < 0 || size_t(column) >= m_widest.size() || m_keepWidth[size_t(column)])
+        return;
+    width = std::min(width, m_maxGrow);
+    if (width <= m_widest[size_t(column)])
+        return;
+    m_widest[size_t(column)] = width;
+    // Not while painting: the new widths take effect on the next turn.
+    if (!m_growQueued) {
+        m_growQueued = true;
+        QMetaObject::invokeMethod(this, &TDBGrid::growColumns, Qt::QueuedConnection);
+    }
+}
+
+void TDBGrid::growColumns()
+{
+    m_growQueued = false;
+    for (size_t c = 0; c < m_widest.size(); ++c)
+        if (!m_keepWidth[c] && columnWidth(int(c)) < m_widest[c])
+            setOwnColumnWidth(int(c), m_widest[c]);
 }

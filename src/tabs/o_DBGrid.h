@@ -2,8 +2,16 @@
 // TDBGrid: the result grid, a table view bound to a data source. One column
 // per field titled with its name; uniform row heights, so that a result of
 // millions of rows opens and scrolls without measuring its rows.
+//
+// Column widths: fitted to the titles and the first rows when a result
+// arrives, then grown to the widest value painted so far (up to a cap), so a
+// longer value further down is not cut. A width set from outside (the user
+// dragging a header edge, a window's own rule) is kept. A double click on a
+// header edge fits the column to the values around the visible rows.
 
 #include <QTableView>
+
+#include <vector>
 
 #include "ado.h"
 
@@ -25,8 +33,28 @@ public:
     static constexpr int kFitRows = 50;
     static constexpr int kMaxColumnWidth = 300;
 
+    // The widest a column grows to by itself while values are painted
+    // (kMaxColumnWidth unless a window sets its own limit).
+    void SetMaxGrowWidth(int width) { m_maxGrow = width; }
+    int MaxGrowWidth() const { return m_maxGrow; }
+
+    // The width a cell's text needs in this grid.
+    int cellWidth(const QString &text) const;
+    // A cell of `column` was painted needing `width` pixels.
+    void notePaintedWidth(int column, int width);
+
 private:
     void fitColumns();
+    void fitColumn(int column);
+    void growColumns();
+    void setOwnColumnWidth(int column, int width);
+    void columnResized(int column);
+
     TRowSetModel *m_model;
     bool m_readOnly = false;
+    bool m_ownResize = false;
+    bool m_growQueued = false;
+    int m_maxGrow = kMaxColumnWidth;
+    std::vector<int> m_widest;     // per column: widest value painted so far
+    std::vector<bool> m_keepWidth; // per column: width set from outside
 };

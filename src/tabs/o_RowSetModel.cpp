@@ -1,5 +1,7 @@
 #include "o_RowSetModel.h"
 
+#include <QColor>
+
 #include <limits>
 
 TRowSetModel::TRowSetModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -57,13 +59,26 @@ QString TRowSetModel::cellText(int row, int column) const
     return QString::fromUtf8(text.data(), qsizetype(std::min(text.size(), kMaxShownBytes)));
 }
 
+bool TRowSetModel::isNull(int row, int column) const
+{
+    return m_rows && row >= 0 && row < m_rowCount && column >= 0 && column < m_fieldCount &&
+           m_rows->isNull(row, column);
+}
+
 QVariant TRowSetModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
+        if (isNull(index.row(), index.column()))
+            return QStringLiteral("NULL");
         return cellText(index.row(), index.column());
+    case Qt::ForegroundRole:
+        // A null is told apart from any text, the text "NULL" included.
+        if (isNull(index.row(), index.column()))
+            return QColor(128, 128, 128);
+        return QVariant();
     case Qt::TextAlignmentRole: {
         const size_t f = size_t(index.column());
         const bool number = f < m_kinds.size() && m_kinds[f] == ado::FieldKind::Number;

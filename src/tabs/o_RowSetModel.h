@@ -27,8 +27,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // The text of one cell as the grid shows it (a null shows as empty).
+    // The value of one cell as text (a null reads as empty). The grid shows a
+    // null as a dimmed "NULL", told by the row set's null flag.
     QString cellText(int row, int column) const;
+    bool isNull(int row, int column) const;
 
     // Longest text of a cell that is turned into display text; longer values are cut.
     static constexpr size_t kMaxShownBytes = 4096;

@@ -188,7 +188,11 @@ void TqdSQLTab::OpenScript(TFileDialog *dialog)
 {
     if (!dialog || !dialog->Execute())
         return;
-    const QString fileName = dialog->FileName;
+    LoadScript(dialog->FileName);
+}
+
+void TqdSQLTab::LoadScript(const QString &fileName)
+{
     if (!QFileInfo::exists(fileName))
         return;
     SynMemo->Lines().Clear();
@@ -205,13 +209,8 @@ void TqdSQLTab::SaveScript(TFileDialog *dialog)
         return;
     if (!dialog->Execute())
         return;
-    QString fileName = dialog->FileName;
-    const qsizetype folderEnd = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
-    if (fileName.indexOf(QLatin1Char('.'), folderEnd + 1) < 0 && !dialog->DefaultExt.isEmpty()) {
-        if (!dialog->DefaultExt.startsWith(QLatin1Char('.')))
-            fileName += QLatin1Char('.');
-        fileName += dialog->DefaultExt;
-    }
+    // The dialog has applied its default extension before asking about the file.
+    const QString fileName = dialog->FileName;
     SynMemo->Lines().SaveToFile(fileName);
     // Drop the "*" that marks unsaved edits (a caption without one keeps its text).
     QString caption = m_caption;

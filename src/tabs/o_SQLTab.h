@@ -43,6 +43,9 @@ public:
     // thread; the window keeps painting and shows a busy indicator with Cancel.
     bool ExecuteSQL();
     void OpenScript(TFileDialog *dialog);
+    // Loads a script file into the editor as OpenScript does once a file is
+    // chosen; a file that does not exist changes nothing.
+    void LoadScript(const QString &fileName);
     void SaveScript(TFileDialog *dialog);
     void MarkModified();
     void ApplyDialect();

@@ -15,7 +15,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <functional>
 #include <stdexcept>
@@ -74,8 +76,10 @@ TEST(About, ShowsTheProgramsOwnVersionInformation)
         EXPECT_EQ(s.keys, (QStringList{"CompanyName", "File Description", "FileName", "File Version", "Internal Name",
                                        "Legal Copyright", "Legal TradeMarks", "Original Filename", "Product Name",
                                        "Product Version"}));
-        ASSERT_EQ(s.values.size(), 10);
-        EXPECT_EQ(s.values[2], QCoreApplication::applicationFilePath());
+        // This test program carries the executable's version block.
+        EXPECT_EQ(s.values, (QStringList{"brennick.example", "Tabulon", QCoreApplication::applicationFilePath(),
+                                         "1.0.10.282", "Tabulon", QString::fromUtf8(appinfo::MakerHost),
+                                         QString::fromUtf8(appinfo::MakerHost), "Tabulon", "Tabulon", "1.0.10.0"}));
         EXPECT_EQ(s.width0, 100);
         EXPECT_EQ(s.width1, 135);
         // Closed and destroyed, and the global reference emptied.
@@ -87,6 +91,8 @@ TEST(About, ShowsTheProgramsOwnVersionInformation)
 TEST(About, TwoShowingsShowTheSameRows)
 {
     const Shown first = showOnce(clickOk), second = showOnce(closeBox);
+    ASSERT_EQ(first.values.size(), 10);
+    EXPECT_EQ(first.values.count(QString()), 0) << "every row has its value";
     EXPECT_EQ(first.values, second.values);
     EXPECT_EQ(first.keys, second.keys);
 }
@@ -104,7 +110,7 @@ TEST(About, FormLayoutAndText)
     EXPECT_EQ(form.btnOk->geometry(), QRect(218, 11, 75, 25));
     EXPECT_EQ(form.qdFileInfoListView1->width(), 247);
     EXPECT_FALSE(form.qdFileInfoListView1->ReadOnly());
-    EXPECT_FALSE(form.InfoMemo->isEnabled());
+    EXPECT_TRUE(form.InfoMemo->isReadOnly());
 
     const QStringList expected = {"Brennick Tabulon",
                                   "",
@@ -140,6 +146,38 @@ TEST(About, FormLayoutAndText)
     EXPECT_EQ(form.Panel2->geometry(), QRect(249, 15, 229, 311));
     EXPECT_EQ(form.InfoMemo->geometry(), QRect(2, 2, 225, 287));
     EXPECT_EQ(form.qdLinkLabel1->geometry(), QRect(2, 296, 225, 13));
+}
+
+TEST(About, TheLastInfoLinesCanBeScrolledTo)
+{
+    TFrmAbout form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QPlainTextEdit *memo = form.InfoMemo;
+    const QString before = memo->toPlainText();
+    auto lastLineVisible = [memo] {
+        QTextCursor end(memo->document());
+        end.movePosition(QTextCursor::End);
+        return memo->viewport()->rect().contains(memo->cursorRect(end));
+    };
+    ASSERT_FALSE(lastLineVisible()) << "the text is longer than the memo in this font";
+
+    // The wheel over the memo, as the user turns it.
+    const QPoint at = memo->viewport()->rect().center();
+    for (int i = 0; i < 10 && !lastLineVisible(); ++i) {
+        QWheelEvent wheel(at, memo->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(memo->viewport(), &wheel);
+    }
+    EXPECT_TRUE(lastLineVisible());
+
+    // Still nobody can focus, select or change the text.
+    QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(memo->viewport(), Qt::LeftButton, {}, at);
+    QTest::keyClicks(memo, "typed");
+    EXPECT_FALSE(memo->hasFocus());
+    EXPECT_FALSE(memo->textCursor().hasSelection());
+    EXPECT_EQ(memo->toPlainText(), before);
 }
 
 TEST(About, BannerAndLinkOpenTheMakersAddress)

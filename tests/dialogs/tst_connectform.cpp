@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -19,6 +20,7 @@
 #include <functional>
 
 #include "dialogs_fixture.h"
+#include "modal_script.h"
 #include "f_ConnectForm.h"
 #include "o_AppInfo.h"
 
@@ -26,20 +28,8 @@ using dialogs_test::RecordedPrompts;
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using testenv::readBytes;
+using testenv::writeBytes;
 
 QStringList items(const QComboBox *box)
 {
@@ -401,6 +391,31 @@ TEST_F(ConnectFormTest, FileChooserFillsTheServerNameAndRemembersTheFilter)
     ASSERT_EQ(prompts.files.size(), 2u);
     EXPECT_EQ(prompts.files[1].filterIndex, 2);
     EXPECT_EQ(dialog.cmbServerName->currentText(), QDir::toNativeSeparators(folder + "/chosen.fdb"));
+}
+
+TEST_F(ConnectFormTest, FileChooserTakesAFileThatDoesNotExistYet)
+{
+    // The real dialog, as the user works it.
+    prompts::setFileAnswerer({});
+    TFrmConnect dialog;
+    dialog.show();
+    dialog.cmbServerEngine->setCurrentIndex(0); // FireBird
+    const QString wanted = folder + "/new-database.fdb";
+    ASSERT_FALSE(QFile::exists(wanted));
+    modaltest::ModalScript script;
+    script.then(
+        "the file dialog", [](QWidget *w) { return qobject_cast<QFileDialog *>(w) != nullptr; },
+        [&](QWidget *w) {
+            auto *edit = w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            edit->setFocus();
+            edit->setText(wanted);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+    script.run([&] { dialog.btnChooseDBFileName->click(); });
+    EXPECT_EQ(dialog.cmbServerName->currentText(), QDir::toNativeSeparators(wanted));
+    EXPECT_FALSE(QFile::exists(wanted)) << "choosing a name creates nothing";
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(ConnectFormTest, ProviderInformationTexts)

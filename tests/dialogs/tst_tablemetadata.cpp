@@ -117,7 +117,9 @@ TEST_F(TableMetadataTest, OpeningCopiesTheConnectionAndSetsTheCaption)
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isModal());
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(window->windowType(), Qt::Tool);
+    EXPECT_EQ(window->windowType(), Qt::Window);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(window->parentWidget(), &owner);
     EXPECT_NE(window->ServerConnection, &root);
     EXPECT_EQ(window->ServerConnection->ServerName, "srv");

@@ -148,6 +148,16 @@ protected:
         return w->SQLPageControl->ActiveSQLTab();
     }
 
+    // The texts of the save questions asked so far.
+    std::vector<QString> questions() const
+    {
+        std::vector<QString> texts;
+        for (const auto &m : messages)
+            if (m.icon == QMessageBox::Question)
+                texts.push_back(m.text);
+        return texts;
+    }
+
     std::vector<prompts::MessageRequest> errorBoxes() const
     {
         std::vector<prompts::MessageRequest> boxes;

@@ -54,15 +54,6 @@ protected:
     QString caption(int index) { return w->SQLPageControl->SQLTab(index)->Caption(); }
 
     void fillWithText(TqdSQLTab *tab, const std::string &text) { tab->SynMemo->Lines().Add(text); }
-
-    std::vector<QString> questions() const
-    {
-        std::vector<QString> texts;
-        for (const auto &m : messages)
-            if (m.icon == QMessageBox::Question)
-                texts.push_back(m.text);
-        return texts;
-    }
 };
 
 QString pgNodeText() { return QString::fromStdString(" " + testenv::pgSocket() + " (" + testenv::pgUser() + ")"); }
@@ -214,7 +205,8 @@ TEST_F(MainTabsTest, CloseCommandsAskForUnsavedTextLastTabFirst)
     EXPECT_EQ(messages[0].caption, appinfo::applicationTitle());
     EXPECT_EQ(messages[0].owner, w.get());
     EXPECT_EQ(messages[0].icon, QMessageBox::Question);
-    EXPECT_EQ(messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(messages[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(messages[0].escapeButton, QMessageBox::Cancel);
     EXPECT_EQ(messages[0].defaultButton, QMessageBox::No);
     EXPECT_FALSE(w->toolbtnCloseActiveTab->isEnabled());
     EXPECT_FALSE(w->toolbtnRunSQL->isEnabled());

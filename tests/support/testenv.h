@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QString>
 #include <string>
 
@@ -38,6 +39,10 @@ void myExec(const std::string &sql, const std::string &database = "");
 std::string accessFixtureDir();
 // A fresh temporary folder that lives until the test program ends.
 std::string tempDir();
+
+// A file's bytes ("<missing>" when it cannot be read), and writing them.
+QByteArray readBytes(const QString &path);
+void writeBytes(const QString &path, const QByteArray &bytes);
 
 } // namespace testenv
 

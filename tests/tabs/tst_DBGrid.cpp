@@ -7,6 +7,11 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include <atomic>
 
@@ -96,7 +101,7 @@ TEST_F(GridFixture, ColumnsCarryFieldNamesAndValuesShowAsTheRowSetHasThem)
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("id"));
     EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("note"));
     EXPECT_EQ(model->data(model->index(2, 1)).toString(), QStringLiteral("name 2"));
-    EXPECT_EQ(model->data(model->index(1, 2)).toString(), QString()); // null: empty
+    EXPECT_EQ(model->data(model->index(1, 2)).toString(), QStringLiteral("NULL")); // null: a dimmed NULL
     const auto align = [&](int column) {
         return Qt::Alignment(model->data(model->index(0, column), Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
     };
@@ -137,4 +142,132 @@ TEST_F(GridFixture, ReattachingRebuildsFromTheSourcesCurrentResult)
     grid.SetDataSource(&source);
     EXPECT_EQ(grid.rowSetModel()->rowCount(), 2);
     EXPECT_EQ(grid.rowSetModel()->columnCount(), 3);
+}
+
+namespace {
+
+// Values chosen per test: null where `nulls` says so.
+class TextRowSet : public ado::RowSet {
+public:
+    TextRowSet(std::vector<std::string> names, std::function<std::string(long long, int)> value, long long rows,
+               std::function<bool(long long, int)> nulls = {})
+        : m_names(std::move(names)), m_value(std::move(value)), m_rows(rows), m_nulls(std::move(nulls))
+    {
+    }
+    int fieldCount() const override { return int(m_names.size()); }
+    std::string fieldName(int field) const override { return m_names[size_t(field)]; }
+    ado::FieldKind fieldKind(int) const override { return ado::FieldKind::Number; }
+    long long rowCount() const override { return m_rows; }
+    bool isNull(long long row, int field) const override { return m_nulls && m_nulls(row, field); }
+    std::string_view text(long long row, int field, std::string &scratch) const override
+    {
+        if (isNull(row, field))
+            return {};
+        scratch = m_value(row, field);
+        return scratch;
+    }
+
+private:
+    std::vector<std::string> m_names;
+    std::function<std::string(long long, int)> m_value;
+    long long m_rows;
+    std::function<bool(long long, int)> m_nulls;
+};
+
+struct ShownGrid : ::testing::Test {
+    void open(std::unique_ptr<ado::RowSet> rows)
+    {
+        dataSet = std::make_unique<ado::TADODataSet>();
+        dataSet->OpenResult(std::move(rows));
+        source.SetDataSet(dataSet.get());
+        grid.resize(500, 300);
+        grid.SetDataSource(&source);
+        grid.show();
+        paint();
+    }
+    void paint()
+    {
+        grid.grab();
+        QApplication::processEvents();
+        grid.grab();
+    }
+    ado::TDataSource source;
+    std::unique_ptr<ado::TADODataSet> dataSet;
+    TDBGrid grid;
+};
+
+} // namespace
+
+TEST_F(ShownGrid, NullIsShownApartFromAnyText)
+{
+    // Row 0 null, row 1 empty text, row 2 the text "NULL", row 3 a value.
+    const char *values[] = {"", "", "NULL", "7"};
+    open(std::make_unique<TextRowSet>(std::vector<std::string>{"v"}, [&](long long r, int) { return values[r]; }, 4,
+                                      [](long long r, int) { return r == 0; }));
+    const TRowSetModel *model = grid.rowSetModel();
+    const struct {
+        int row;
+        QString shown;
+        bool dimmed;
+    } cases[] = {{0, "NULL", true}, {1, "", false}, {2, "NULL", false}, {3, "7", false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.row);
+        const QModelIndex index = model->index(c.row, 0);
+        EXPECT_EQ(model->data(index).toString(), c.shown);
+        const QVariant colour = model->data(index, Qt::ForegroundRole);
+        EXPECT_EQ(colour.isValid(), c.dimmed);
+        if (c.dimmed)
+            EXPECT_NE(colour.value<QColor>(), grid.palette().color(QPalette::Text));
+        EXPECT_EQ(model->isNull(c.row, 0), c.row == 0);
+    }
+}
+
+TEST_F(ShownGrid, ColumnsGrowToTheWidestValuePaintedSoFar)
+{
+    // Short numbers on the first screens, long ones further down.
+    open(std::make_unique<TextRowSet>(std::vector<std::string>{"n", "kept"},
+                                      [](long long r, int) { return r < 200 ? std::string("9") : std::to_string(r) + "123456789"; },
+                                      400));
+    const int wide = grid.cellWidth(QStringLiteral("399123456789"));
+    ASSERT_LT(grid.columnWidth(0), wide) << "the first rows need less";
+    grid.setColumnWidth(1, 30); // set from outside: kept
+
+    grid.scrollTo(grid.rowSetModel()->index(399, 0));
+    paint();
+    EXPECT_GE(grid.columnWidth(0), wide) << "no painted number is cut";
+    EXPECT_EQ(grid.columnWidth(1), 30);
+
+    // Back at the top the column keeps the width it grew to.
+    grid.scrollToTop();
+    paint();
+    EXPECT_GE(grid.columnWidth(0), wide);
+
+    // A window's own limit holds against painted values.
+    const int limit = wide - 20;
+    grid.SetMaxGrowWidth(limit);
+    open(std::make_unique<TextRowSet>(std::vector<std::string>{"n"},
+                                      [](long long r, int) { return r < 200 ? std::string("9") : std::to_string(r) + "123456789"; },
+                                      400));
+    grid.scrollTo(grid.rowSetModel()->index(399, 0));
+    paint();
+    EXPECT_EQ(grid.columnWidth(0), limit);
+}
+
+TEST_F(ShownGrid, DoubleClickOnAHeaderEdgeFitsTheColumn)
+{
+    open(std::make_unique<TextRowSet>(std::vector<std::string>{"a", "b"},
+                                      [](long long r, int f) { return f == 0 ? std::to_string(r * 1000003) : "x"; }, 20));
+    QHeaderView *header = grid.horizontalHeader();
+    const int needed = grid.cellWidth(QStringLiteral("19000057"));
+    for (const int start : {30, 400}) {
+        SCOPED_TRACE(start);
+        grid.setColumnWidth(0, start);
+        paint();
+        ASSERT_EQ(grid.columnWidth(0), start);
+        const int edge = header->sectionViewportPosition(0) + header->sectionSize(0) - 1;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(edge, header->height() / 2));
+        paint();
+        EXPECT_GE(grid.columnWidth(0), needed - 4);
+        EXPECT_LT(grid.columnWidth(0), needed + 40);
+    }
 }
