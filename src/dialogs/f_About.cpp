@@ -136,6 +136,8 @@ TFrmAbout::TFrmAbout(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::T
     qdLinkLabel1->setText(QString::fromUtf8(appinfo::MakerHost));
     qdLinkLabel1->SetURL(appinfo::MakerUrl);
     qdLinkLabel1->SetLinkType(ltURL);
+    // Fonts as the style and the desktop give them, before measuring texts.
+    ensurePolished();
     fitToFont();
 }
 
@@ -146,9 +148,12 @@ void TFrmAbout::fitToFont()
     TqdFileInfoListView *list = qdFileInfoListView1;
     const int cellMargin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
     const int headerMargin = list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list->header());
+    // Texts are laid out in fractions of a pixel: a key gets its width rounded up.
+    const QFontMetricsF metrics(list->font(), list);
     int keyWidth = 100;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
-        keyWidth = qMax(keyWidth, list->fontMetrics().horizontalAdvance(list->topLevelItem(i)->text(0)) + 2 * cellMargin);
+        keyWidth = qMax(keyWidth, int(std::ceil(metrics.horizontalAdvance(list->topLevelItem(i)->text(0)))) +
+                                      2 * cellMargin + 1);
     keyWidth = qMax(keyWidth, list->header()->fontMetrics().horizontalAdvance(list->headerItem()->text(0)) +
                                   2 * headerMargin);
     keyColumnWidth = keyWidth;

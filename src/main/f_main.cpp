@@ -225,6 +225,13 @@ void TFrmMain::createLayout()
     // 19 high, higher when a line of text needs it.
     StatusBar->setFixedHeight(qMax(19, StatusBar->sizeHint().height()));
     setStatusBar(StatusBar);
+
+    // 996 wide, wider when the toolbar's buttons and the info box need it, so
+    // that no button starts out in the toolbar's overflow menu.
+    ensurePolished();
+    TabControl1->layout()->activate();
+    m_neededWidth = TabControl1->sizeHint().width();
+    resize(qMax(width(), m_neededWidth), height());
 }
 
 QToolButton *TFrmMain::addToolButton(const QString &name, const QString &caption, int picture)
@@ -405,7 +412,7 @@ void TFrmMain::showEvent(QShowEvent *event)
     const QRect frame = frameGeometry();
     const QSize extra = frame.size() - size();
     if (!extra.isEmpty() && (extra.width() > 0 || extra.height() > 0))
-        resize(QSize(996, 714) - extra);
+        resize(QSize(996, 714).expandedTo(QSize(m_neededWidth + extra.width(), 0)) - extra);
     move(337, 136);
 }
 

@@ -113,6 +113,10 @@ TEST(MainWindowFonts, NoCaptionIsCut)
         QApplication::processEvents();
         const QStringList cut = fitcheck::cutTexts(&w);
         EXPECT_TRUE(cut.isEmpty()) << cut.join('\n').toStdString();
+        // Every button shows on the toolbar itself, none in its overflow menu.
+        for (QToolButton *button : {w.toolBtnConnect, w.toolbtnDisconnect, w.toolbtnNewTab, w.toolbtnCloseActiveTab,
+                                    w.toolbtnRunSQL})
+            EXPECT_TRUE(button->isVisible()) << button->text().toStdString();
         if (scale == 1.0) {
             // The caption that the designed width cuts at this font.
             EXPECT_GT(fitcheck::textWidth(w.toolbtnCloseActiveTab, w.toolbtnCloseActiveTab->text()), 83 - 4);

@@ -15,6 +15,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <cmath>
+
 namespace fitcheck {
 
 namespace {
@@ -188,8 +190,10 @@ QStringList cutCells(const QTreeWidget *view, int column)
     const int room = view->columnWidth(column) - 2 * margin;
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = view->topLevelItem(i);
-        const QFontMetrics fm(item->font(column));
-        check(out, view, item->text(column), "width", fm.horizontalAdvance(item->text(column)), room);
+        // The view lays a cell's text out in fractions of a pixel and elides
+        // it when the fraction does not fit.
+        const QFontMetricsF fm(item->font(column), view);
+        check(out, view, item->text(column), "width", int(std::ceil(fm.horizontalAdvance(item->text(column)))), room);
     }
     // A header section keeps its own margin on either side.
     const int headerMargin = view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view->header());
