@@ -18,8 +18,10 @@ QSize buttonSize(const QPushButton *button, QSize designed)
     opt.text = button->text();
     const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, button);
     const QFontMetrics fm(button->font());
-    // Whatever the contents miss is added to the button.
-    return designed + QSize(qMax(0, fm.horizontalAdvance(button->text()) - contents.width()),
+    // The caption keeps the style's button margin on either side; whatever
+    // the contents miss is added to the button.
+    const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &opt, button);
+    return designed + QSize(qMax(0, fm.horizontalAdvance(button->text()) + 2 * margin - contents.width()),
                             qMax(0, fm.height() - contents.height()));
 }
 
@@ -47,9 +49,10 @@ QSize comboBoxSize(const QComboBox *box, QSize designed, bool fitItems)
     opt.frame = box->hasFrame();
     const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, box);
     const QFontMetrics fm(box->font());
+    // An item keeps a blank's width of air before the arrow.
     int width = 0;
     for (int i = 0; fitItems && i < box->count(); ++i)
-        width = qMax(width, fm.horizontalAdvance(box->itemText(i)));
+        width = qMax(width, fm.horizontalAdvance(box->itemText(i)) + fm.horizontalAdvance(QLatin1Char(' ')));
     int height = fm.height();
     if (const QLineEdit *edit = box->lineEdit()) {
         // The text field is a line edit inside the field, with frame and margins of its own.
