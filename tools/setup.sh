@@ -14,6 +14,7 @@ packages=(
   unixodbc unixodbc-dev odbc-mdbtools mdbtools tdsodbc
   libjpeg-dev libgtest-dev
   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev
+  desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()

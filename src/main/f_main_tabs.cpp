@@ -10,6 +10,7 @@
 
 #include "f_About.h"
 #include "o_AppInfo.h"
+#include "o_Help.h"
 #include "o_Prompts.h"
 #include "o_SQLTab.h"
 #include "o_SynMemo.h"
@@ -154,9 +155,10 @@ void TFrmMain::mnuOpenSQLScriptClick()
 
 void TFrmMain::TabulonHelp1Click()
 {
-    // The viewer's answer does not matter: a missing file reports nothing.
-    const QString helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Tabulon.chm");
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+    // The viewer's answer does not matter: a missing manual reports nothing.
+    const QString helpFile = help::findHelpFile(QCoreApplication::applicationDirPath());
+    if (!helpFile.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
 }
 
 void TFrmMain::About2Click() { ShowAbout(); }
