@@ -67,7 +67,15 @@ struct SchemaRestrictions {
 struct ExecResult {
     std::unique_ptr<RowSet> rows;   // null when the statement returned no row set
     long long recordsAffected = -1; // -1 when the engine does not know
+    // What the engine said besides the result (notices, warnings), in order,
+    // as the engine worded them.
+    std::vector<std::string> notices;
 };
+
+// The message of a statement that found its session gone: the engine's text
+// and, when a transaction was open, that the transaction is lost with it. The
+// session stays closed; the next statement opens a new one.
+std::string sessionLostMessage(const std::string &engineMessage, bool transactionWasOpen);
 
 class ProviderConnection {
 public:
