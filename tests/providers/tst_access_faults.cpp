@@ -161,6 +161,45 @@ TEST(AccessDamagedFiles, RefusedWithAMessageNamingTheFile)
     EXPECT_EQ(openError(writeFile("copy.mdb", whole)), "open succeeded");
 }
 
+// A file whose page structure holds but whose catalogue sends Table1 past
+// its end: the driver's read error fails the statement (instead of an empty
+// result or the driver's "Couldn't parse SQL"), and its complaint stays off
+// the terminal.
+TEST(AccessDamagedFiles, ReadErrorDuringTheStatementFailsIt)
+{
+    std::string bytes = readFile(fixture("indexTestV2000.mdb"));
+    // MSysObjects' row of Table1 (data page 14, at 2568) begins with the
+    // column count and then Id, the page of the table's definition (24).
+    const size_t id = 14 * 4096 + 2568 + 2;
+    ASSERT_EQ(bytes.substr(id, 4), std::string("\x18\0\0\0", 4));
+    bytes.replace(id, 4, std::string("\x88\x13\0\0", 4)); // page 5000
+    const std::string path = writeFile("table1-beyond-eof.mdb", bytes);
+
+    char name[] = "/tmp/tabulon-stderr-XXXXXX";
+    const int file = mkstemp(name);
+    ASSERT_GE(file, 0);
+    const int saved = dup(STDERR_FILENO);
+    dup2(file, STDERR_FILENO);
+    std::string message = "no error", table2 = "not read";
+    try {
+        auto connection = ProviderRegistry::instance().create(accessString(path));
+        connection->open();
+        table2 = std::to_string(connection->execute("SELECT * FROM Table2").rows->rowCount());
+        connection->execute("SELECT * FROM Table1");
+    } catch (const EProviderError &e) {
+        message = e.message();
+    }
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    close(file);
+    const std::string terminal = readFile(name);
+    std::remove(name);
+    EXPECT_EQ(table2, "3");
+    EXPECT_EQ(message, "The database file '" + path + "' could not be read: offset 20480000 is beyond EOF");
+    EXPECT_EQ(terminal, "");
+}
+
 // The driver writes its complaints to the process's stderr: a read error
 // fails the call that caused it and nothing reaches the terminal.
 TEST(AccessDriverOutput, ReadErrorsAreTakenAndTheRestDropped)

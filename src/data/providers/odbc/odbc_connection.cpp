@@ -42,8 +42,26 @@ public:
     }
     SQLHSTMT get() const { return m_handle.get(); }
     const std::atomic<bool> &cancelled() const { return m_connection.m_cancelled; }
-    // Throws when the driver told of a page it could not read: the rows it
-    // returned are then fewer than the file holds.
+    // Runs `work` on the statement. When the driver told of a page that it
+    // could not read, that is the failure: the rows it returned are fewer
+    // than the file holds, or its own message ("Couldn't parse SQL") hides
+    // the cause.
+    template <class Work>
+    auto reading(Work work) const
+    {
+        auto result = [&] {
+            try {
+                return work();
+            } catch (const EProviderError &) {
+                checkReads();
+                throw;
+            }
+        }();
+        checkReads();
+        return result;
+    }
+
+private:
     void checkReads() const
     {
         const std::string error = m_capture.readError();
@@ -52,7 +70,6 @@ public:
                                  "' could not be read: " + error);
     }
 
-private:
     OdbcConnection &m_connection;
     DriverOutputCapture m_capture;
     Handle m_handle; // freed after the destructor body has unregistered it
@@ -125,6 +142,11 @@ ExecResult OdbcConnection::execute(const std::string &statement)
     const std::string text =
         m_target.engine == Engine::Access ? statement.substr(statementStart(statement)) : statement;
     RunningStatement running(*this);
+    return running.reading([&] { return runStatement(running, text); });
+}
+
+ExecResult OdbcConnection::runStatement(RunningStatement &running, const std::string &text)
+{
     const SQLHSTMT stmt = running.get();
     SQLRETURN rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR *>(const_cast<char *>(text.c_str())),
                                  SQLINTEGER(text.size()));
@@ -158,7 +180,6 @@ ExecResult OdbcConnection::execute(const std::string &statement)
             check(rc, SQL_HANDLE_STMT, stmt, "The driver failed to run the statement.");
         }
     }
-    running.checkReads();
     return result;
 }
 
@@ -189,10 +210,10 @@ void OdbcConnection::cancel()
 std::unique_ptr<OdbcRowSet> OdbcConnection::catalog(const std::function<SQLRETURN(SQLHSTMT)> &call)
 {
     RunningStatement running(*this);
-    check(call(running.get()), SQL_HANDLE_STMT, running.get(), "The driver failed to answer a catalogue request.");
-    auto rows = OdbcRowSet::fetchAll(running.get(), &running.cancelled());
-    running.checkReads();
-    return rows;
+    return running.reading([&] {
+        check(call(running.get()), SQL_HANDLE_STMT, running.get(), "The driver failed to answer a catalogue request.");
+        return OdbcRowSet::fetchAll(running.get(), &running.cancelled());
+    });
 }
 
 std::unique_ptr<OdbcRowSet> OdbcConnection::query(const std::string &statement)

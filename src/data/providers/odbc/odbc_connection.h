@@ -42,6 +42,7 @@ public:
 
 private:
     class RunningStatement;
+    ExecResult runStatement(RunningStatement &running, const std::string &text);
     ConnectionString m_connectionString;
     DriverTarget m_target;
     Handle m_env;
