@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -45,6 +46,24 @@ std::string writeFile(const std::string &name, const std::string &bytes)
     const std::string path = testenv::tempDir() + "/" + name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
+}
+
+// What `work` writes to the process's stderr (the terminal, for the user).
+std::string stderrOf(const std::function<void()> &work)
+{
+    char name[] = "/tmp/tabulon-stderr-XXXXXX";
+    const int file = mkstemp(name);
+    const int saved = dup(STDERR_FILENO);
+    std::fflush(stderr);
+    dup2(file, STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    close(file);
+    const std::string written = readFile(name);
+    std::remove(name);
+    return written;
 }
 
 std::string openError(const std::string &path)
@@ -175,26 +194,17 @@ TEST(AccessDamagedFiles, ReadErrorDuringTheStatementFailsIt)
     bytes.replace(id, 4, std::string("\x88\x13\0\0", 4)); // page 5000
     const std::string path = writeFile("table1-beyond-eof.mdb", bytes);
 
-    char name[] = "/tmp/tabulon-stderr-XXXXXX";
-    const int file = mkstemp(name);
-    ASSERT_GE(file, 0);
-    const int saved = dup(STDERR_FILENO);
-    dup2(file, STDERR_FILENO);
     std::string message = "no error", table2 = "not read";
-    try {
-        auto connection = ProviderRegistry::instance().create(accessString(path));
-        connection->open();
-        table2 = std::to_string(connection->execute("SELECT * FROM Table2").rows->rowCount());
-        connection->execute("SELECT * FROM Table1");
-    } catch (const EProviderError &e) {
-        message = e.message();
-    }
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-    close(file);
-    const std::string terminal = readFile(name);
-    std::remove(name);
+    const std::string terminal = stderrOf([&] {
+        try {
+            auto connection = ProviderRegistry::instance().create(accessString(path));
+            connection->open();
+            table2 = std::to_string(connection->execute("SELECT * FROM Table2").rows->rowCount());
+            connection->execute("SELECT * FROM Table1");
+        } catch (const EProviderError &e) {
+            message = e.message();
+        }
+    });
     EXPECT_EQ(table2, "3");
     EXPECT_EQ(message, "The database file '" + path + "' could not be read: offset 20480000 is beyond EOF");
     EXPECT_EQ(terminal, "");
@@ -204,31 +214,22 @@ TEST(AccessDamagedFiles, ReadErrorDuringTheStatementFailsIt)
 // fails the call that caused it and nothing reaches the terminal.
 TEST(AccessDriverOutput, ReadErrorsAreTakenAndTheRestDropped)
 {
-    char name[] = "/tmp/tabulon-stderr-XXXXXX";
-    const int file = mkstemp(name);
-    ASSERT_GE(file, 0);
-    const int saved = dup(STDERR_FILENO);
-    dup2(file, STDERR_FILENO);
     std::string readError, nestedError;
-    std::fputs("before\n", stderr);
-    {
-        odbc::DriverOutputCapture outer;
-        std::fputs("Warning: defaulting to brute force read\n", stderr);
+    const std::string terminal = stderrOf([&] {
+        std::fputs("before\n", stderr);
         {
-            odbc::DriverOutputCapture inner;
-            std::fputs("offset 409600 is beyond EOF\n", stderr);
-            nestedError = inner.readError();
+            odbc::DriverOutputCapture outer;
+            std::fputs("Warning: defaulting to brute force read\n", stderr);
+            {
+                odbc::DriverOutputCapture inner;
+                std::fputs("offset 409600 is beyond EOF\n", stderr);
+                nestedError = inner.readError();
+            }
+            std::fputs("syntax error\n", stderr);
+            readError = outer.readError();
         }
-        std::fputs("syntax error\n", stderr);
-        readError = outer.readError();
-    }
-    std::fputs("after\n", stderr);
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-    close(file);
-    const std::string terminal = readFile(name);
-    std::remove(name);
+        std::fputs("after\n", stderr);
+    });
     EXPECT_EQ(nestedError, "offset 409600 is beyond EOF");
     EXPECT_EQ(readError, "offset 409600 is beyond EOF");
     EXPECT_EQ(terminal, "before\nafter\n");
