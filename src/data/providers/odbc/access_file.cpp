@@ -11,7 +11,6 @@
 #include <fstream>
 #include <set>
 #include <string_view>
-#include <vector>
 
 #include "ado_errors.h"
 
@@ -39,12 +38,29 @@ uint16_t u16(const unsigned char *p) { return uint16_t(p[0] | p[1] << 8); }
     throw EProviderError("The database file '" + path + "' is damaged or cut short: " + why + ".");
 }
 
+// The file's pages, mapped read-only (a database may be far larger than
+// what should be copied into memory to look at it).
 class Pages {
 public:
-    Pages(std::vector<unsigned char> bytes, size_t pageSize) : m_bytes(std::move(bytes)), m_pageSize(pageSize) {}
-    size_t count() const { return m_bytes.size() / m_pageSize; }
+    Pages(const std::string &path, size_t bytes, size_t pageSize) : m_length(bytes), m_pageSize(pageSize)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            void *map = ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE, fd, 0);
+            ::close(fd);
+            if (map != MAP_FAILED)
+                m_bytes = static_cast<const unsigned char *>(map);
+        }
+        if (!m_bytes)
+            throw EProviderError("The database file '" + path + "' could not be read.");
+    }
+    ~Pages() { ::munmap(const_cast<unsigned char *>(m_bytes), m_length); }
+    Pages(const Pages &) = delete;
+    Pages &operator=(const Pages &) = delete;
+
+    size_t count() const { return m_length / m_pageSize; }
     size_t size() const { return m_pageSize; }
-    const unsigned char *page(size_t n) const { return m_bytes.data() + n * m_pageSize; }
+    const unsigned char *page(size_t n) const { return m_bytes + n * m_pageSize; }
 
     // Row `row` of data page `pageNumber`, empty when there is no such row.
     std::string_view row(size_t pageNumber, size_t row) const
@@ -62,7 +78,8 @@ public:
     }
 
 private:
-    std::vector<unsigned char> m_bytes;
+    const unsigned char *m_bytes = nullptr;
+    size_t m_length;
     size_t m_pageSize;
 };
 
@@ -169,15 +186,11 @@ void checkAccessFile(const std::string &path)
     if (size / pageSize <= kCataloguePage)
         damaged(path, "it ends before its catalogue");
 
-    std::vector<unsigned char> bytes(size);
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(size)))
-        throw EProviderError("The database file '" + path + "' could not be read.");
-    const Pages pages(std::move(bytes), pageSize);
+    const Pages pages(path, size_t(size), pageSize);
     if (pages.page(kCataloguePage)[0] != kTableDefinitionPage)
         damaged(path, "its catalogue page is not a table definition");
     for (size_t p = 1; p < pages.count(); ++p)
-        if (pages.page(p)[0] > kLastPageType || pages.page(p)[1] > 1)
+        if (pages.page(p)[0] > kLastPageType)
             damaged(path, "page " + std::to_string(p) + " is of no known kind");
     if (jet3)
         return; // the older layout keeps its maps elsewhere; the checks above are all it gets
