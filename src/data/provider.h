@@ -11,7 +11,7 @@
 // library's message unchanged. Nothing here opens a window.
 //
 // Threads: a connection is used by one thread at a time; cancel() is the one
-// call that may come from another thread while execute() runs.
+// call that may come from another thread while execute() or open() runs.
 
 #include <functional>
 #include <map>
@@ -104,6 +104,9 @@ public:
 
     // Stop the statement that execute() is running on another thread. Safe to
     // call at any time, also when nothing runs. The connection stays usable.
+    // While open() runs, a provider whose client library can stop a login
+    // makes open() throw ECancelled soon; the others let it run on (the
+    // caller abandons such an attempt).
     virtual void cancel() = 0;
 };
 
