@@ -177,6 +177,9 @@ bool TqdSQLTab::ExecuteSQL()
         } else {
             InfoMessage = "Commands executed successfully...";
         }
+        // The engine's notices and warnings are counted until they have a place of their own.
+        if (const size_t notices = ServerConnection->LastNotices().size())
+            InfoMessage += notices == 1 ? " (1 notice)" : " (" + std::to_string(notices) + " notices)";
         return true;
     } catch (const ado::EADOError &e) {
         ErrorMessage = e.message();
