@@ -33,6 +33,7 @@ class QToolButton;
 class TFrmConnect;
 class TqdSQLPageControl;
 class TqdSQLTab;
+class TqdTabJournal;
 
 // The tree view: runs its click handler after every left click anywhere in
 // it (on a node, on empty space, on an expand button), never for keyboard moves.
@@ -127,6 +128,14 @@ public:
     bool CloseTab(int index);
     void RunActiveTab();
     bool CloseAllTabs();
+
+    // Journal (f_main_journal.cpp): reports go to the status line; the tabs
+    // of an instance that ended without closing them come back.
+    void AttachJournal(TqdTabJournal *journal);
+    // Opens a tab's connection when it is not open, asking through the
+    // connect dialog (filled with the tab's settings) when the engine wants a
+    // password. False when the user cancelled.
+    bool ConnectTab(TqdSQLTab *tab);
 
 public slots:
     void mnuConnectClick();

@@ -97,6 +97,8 @@ void TFrmMain::RunActiveTab()
         return;
     TqdSQLTab *tab = SQLPageControl->SQLTab(SQLPageControl->ActivePageIndex());
     auto *field = StatusBar->findChild<QLabel *>(QStringLiteral("StatusPanel"));
+    if (!ConnectTab(tab))
+        return;
     if (tab->ExecuteSQL())
         field->setText(QStringLiteral("Info  : ") + QString::fromUtf8(tab->InfoMessage));
     else

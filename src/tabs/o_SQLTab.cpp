@@ -193,6 +193,7 @@ void TqdSQLTab::OpenScript(TFileDialog *dialog)
         return;
     SynMemo->Lines().Clear();
     SynMemo->Lines().LoadFromFile(fileName);
+    FileName = QFileInfo(fileName).absoluteFilePath();
     Saved = true;
     const std::string &server = ServerConnection->ServerName;
     SetCaption(QStringLiteral("%1 [%2]").arg(QString::fromUtf8(server.data(), qsizetype(server.size())),
@@ -213,6 +214,7 @@ void TqdSQLTab::SaveScript(TFileDialog *dialog)
         fileName += dialog->DefaultExt;
     }
     SynMemo->Lines().SaveToFile(fileName);
+    FileName = QFileInfo(fileName).absoluteFilePath();
     // Drop the "*" that marks unsaved edits (a caption without one keeps its text).
     QString caption = m_caption;
     if (caption.endsWith(QLatin1Char('*')))
