@@ -354,3 +354,16 @@ TEST(JournalProcess, StartUpTimeWithTwentyRestoredTabs)
     std::printf("start-up: %lld ms with an empty journal, %lld ms with 20 tabs of 64 KiB to restore\n",
                 (long long)empty, (long long)restored);
 }
+
+TEST(JournalProcess, AnUnwritableStateFolderIsReportedAndTheProgramGoesOn)
+{
+    // A file where the state folder should be.
+    const QString home = freshHome();
+    writeText(home + QStringLiteral("/state"), "not a folder");
+    Program p(home);
+    ASSERT_TRUE(p.started());
+    p.ok(QStringLiteral("tabs 0"));
+    const QString status = p.status();
+    EXPECT_TRUE(status.contains(QStringLiteral("cannot be written"))) << status.toStdString();
+    EXPECT_EQ(p.closeNormally(), 0);
+}
