@@ -256,7 +256,7 @@ QStringList TJournalFolders::claimOrphans()
         if (!lock->tryLock(0))
             continue;
         claimed << folder;
-        m_claimed.emplace_back(folder, std::move(lock));
+        m_claimed.push_back({folder, std::move(lock), false});
     }
     return claimed;
 }
@@ -279,11 +279,19 @@ QString TJournalFolders::setAside(const QString &recordPath)
     return target;
 }
 
+void TJournalFolders::keepClaimed(const QString &folder)
+{
+    for (Claim &claim : m_claimed)
+        if (claim.folder == folder)
+            claim.keep = true;
+}
+
 void TJournalFolders::releaseClaimed()
 {
-    for (auto &[folder, lock] : m_claimed) {
-        QDir(folder).removeRecursively();
-        lock->unlock();
+    for (Claim &claim : m_claimed) {
+        if (!claim.keep)
+            QDir(claim.folder).removeRecursively();
+        claim.lock->unlock();
     }
     m_claimed.clear();
 }

@@ -77,7 +77,10 @@ public:
     // Moves a record that cannot be read out of the way; the new path, or
     // empty when even that fails.
     QString setAside(const QString &recordPath);
-    // Removes the claimed folders (whatever is left in them).
+    // A claimed folder that must stay (it holds a record that could be
+    // neither read nor set aside): released, not removed.
+    void keepClaimed(const QString &folder);
+    // Removes the claimed folders (whatever is left in them) but the kept ones.
     void releaseClaimed();
 
     // At a normal end: this instance's folder goes when it holds no record;
@@ -88,7 +91,12 @@ private:
     QString m_journal;
     QString m_instance;
     std::unique_ptr<QLockFile> m_lock;
-    std::vector<std::pair<QString, std::unique_ptr<QLockFile>>> m_claimed;
+    struct Claim {
+        QString folder;
+        std::unique_ptr<QLockFile> lock;
+        bool keep = false;
+    };
+    std::vector<Claim> m_claimed;
 };
 
 // The writer thread. Requests for one record are carried out in the order

@@ -265,10 +265,12 @@ int TqdTabJournal::Restore()
                 if (reason.isEmpty())
                     reason = file.errorString();
                 const QString aside = m_folders.setAside(path);
-                if (aside.isEmpty())
+                if (aside.isEmpty()) {
                     unreadable << QStringLiteral("%1 (%2)").arg(path, reason);
-                else
+                    m_folders.keepClaimed(folder);
+                } else {
                     setAside << QStringLiteral("%1 (%2)").arg(aside, reason);
+                }
                 continue;
             }
             const uint64_t number = m_next++;

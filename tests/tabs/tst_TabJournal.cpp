@@ -399,3 +399,16 @@ TEST_F(JournalTest, LargeTabWriteTime)
     std::printf("journal of a %zu MiB tab: written in %lld ms, read back in %lld ms\n", big.size() >> 20,
                 (long long)writeMs, (long long)readMs);
 }
+
+TEST_F(JournalTest, ADamagedRecordThatCannotBeSetAsideIsLeftWhereItIs)
+{
+    const QString old = orphanFolder(QStringLiteral("77-1"));
+    const QString damaged = old + QStringLiteral("/tab-000001.journal");
+    ASSERT_TRUE(testfiles::writeBytes(damaged, "TABULON TAB JOURNAL 1\ncaption: x\n"));
+    ASSERT_TRUE(testfiles::writeBytes(state + QStringLiteral("/damaged"), "a file where the folder goes"));
+    startJournal();
+    EXPECT_EQ(journal->Restore(), 0);
+    EXPECT_EQ(testfiles::readBytes(damaged), "TABULON TAB JOURNAL 1\ncaption: x\n");
+    EXPECT_TRUE(reports().contains(QStringLiteral("Damaged journal file left behind: ") + damaged))
+        << reports().toStdString();
+}
