@@ -233,6 +233,7 @@ bool TJournalFolders::open(QString &error)
             lock->unlock();
             continue;
         }
+        ::chmod(QFile::encodeName(candidate + LockSuffix).constData(), 0600);
         m_instance = candidate;
         m_lock = std::move(lock);
         return true;

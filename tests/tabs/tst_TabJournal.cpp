@@ -198,6 +198,7 @@ TEST_F(JournalTest, EditsAreWrittenWithinASecondAndClosedTabsLeave)
     EXPECT_EQ(bytes.find("s3cret-pw"), std::string::npos) << "the password is never written";
     EXPECT_EQ(modeOf(folder + QLatin1Char('/') + journalFileName(1)), 0600u);
     EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(modeOf(folder + QStringLiteral(".lock")), 0600u);
     EXPECT_EQ(modeOf(state), 0700u);
 
     // Closing a tab takes its record away; the other stays.
