@@ -1,7 +1,9 @@
 #pragma once
 // TqdSynMemo: the SQL editor of a query tab, on Scintilla. The document holds
-// bytes exactly as given (UTF-8 shows as UTF-8, other bytes stay as they are);
-// the line list reads and writes those bytes without going through QString.
+// bytes exactly as given (UTF-8 shows as text); a script in another encoding (Latin-1,
+// Windows-1252, UTF-16) is decoded when loaded and encoded again when saved,
+// so its untouched text keeps its bytes. The line list reads and writes bytes
+// without going through QString.
 
 #include <Qsci/qsciscintilla.h>
 

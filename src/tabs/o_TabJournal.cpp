@@ -75,7 +75,8 @@ TqdTabJournal::~TqdTabJournal()
 
 QString TqdTabJournal::defaultStateFolder()
 {
-    // Qt before 6.7 has no state location: the XDG rule, as the desktop states it.
+    // Qt before 6.7 has no state location: $XDG_STATE_HOME when it is an
+    // absolute path, ~/.local/state otherwise.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QStandardPaths::writableLocation(QStandardPaths::HomeLocation) + QStringLiteral("/.local/state");

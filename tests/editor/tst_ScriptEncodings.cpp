@@ -14,6 +14,8 @@
 
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString tempFile(const QString &name)
@@ -133,4 +135,26 @@ TEST(ScriptEncodings, FailedSaveLeavesTheOldFileWhole)
     EXPECT_THROW(memo.Lines().SaveToFile(blocked), std::runtime_error);
     EXPECT_TRUE(QFileInfo(blocked + QStringLiteral("/inside")).isDir());
     EXPECT_TRUE(QDir(tempFile(QString())).entryList({QStringLiteral("blocked.sql.*")}).isEmpty());
+}
+
+TEST(ScriptEncodings, SavingReplacesTheFileButKeepsItsLinkAndMode)
+{
+    // The new text is written beside the file and moved into its place; a
+    // script reached through a symbolic link is still reached through it, and
+    // keeps its permissions.
+    const QString target = tempFile(QStringLiteral("linked-target.sql"));
+    const QString link = tempFile(QStringLiteral("linked.sql"));
+    ASSERT_TRUE(testfiles::writeBytes(target, "select 1"));
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(QFile::link(target, link));
+    TqdSynMemo memo(nullptr);
+    memo.Lines().LoadFromFile(link);
+    moveToEnd(memo);
+    testkeys::typeText(&memo, QStringLiteral(" + 1"));
+    memo.Lines().SaveToFile(link);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(testfiles::readBytes(target), "select 1 + 1");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
