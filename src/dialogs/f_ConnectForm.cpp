@@ -3,8 +3,6 @@
 #include "ui_f_ConnectForm.h"
 
 #include <QComboBox>
-
-#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +21,8 @@
 #include "o_Prompts.h"
 #include "o_TextRoom.h"
 #include "f_About.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -299,6 +299,8 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
     ConnectIndicator->setActivity(QStringLiteral("Connecting"));
     ConnectIndicator->btnCancel()->setToolTip(QStringLiteral("Stop connecting (Esc)"));
 
+    // Fonts as the style and the desktop give them, before measuring texts.
+    ensurePolished();
     fitToFont();
 
     auto *starStyle = new StarPasswordStyle;
@@ -365,7 +367,6 @@ void TFrmConnect::fitToFont()
     const int width = std::max({420, btnChooseDBFileName->geometry().right() + 1 + 26, page.width() + 8});
     const int frameHeight = qMax(208, boxesBottom + 6 + page.height() + 4);
     TabControl2->setMinimumSize(width, frameHeight);
-    LogoImage->setMinimumWidth(width);
 
     // The button strip: buttons as large as their captions need (the designed
     // 75 by 25 and 117 by 25 at least); Connect on the left, Get Provider Info
