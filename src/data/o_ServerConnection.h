@@ -13,6 +13,7 @@
 
 #include "ado.h"
 #include "o_SQLCommands.h"
+#include "o_ScriptSplitter.h"
 
 enum TqdServerEngine : unsigned char {
     seNone = 0,
@@ -31,6 +32,8 @@ enum TqdServerEngine : unsigned char {
 const char *engineName(TqdServerEngine engine);
 // One database per connection: Firebird, Access, SQL Server Compact.
 bool isSingleDatabaseEngine(TqdServerEngine engine);
+// How the engine's scripts are cut into statements.
+TqdScriptDialect scriptDialect(TqdServerEngine engine);
 
 class TqdServerConnection;
 using TNotifyEvent = std::function<void(TqdServerConnection *sender)>;
