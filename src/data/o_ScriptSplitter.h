@@ -39,5 +39,6 @@ std::vector<TqdScriptStatement> SplitScript(std::string_view script, TqdScriptDi
 // whose separator ends at or after it, else the last; -1 when there is none.
 int StatementAt(const std::vector<TqdScriptStatement> &statements, std::size_t position);
 
-// The statement's first words, for lists: blanks folded, at most `limit` bytes.
+// The statement's first words, for lists: blanks folded, at most `limit`
+// bytes (std::string::npos: the whole text, on one line).
 std::string StatementSummary(std::string_view text, std::size_t limit = 40);

@@ -295,7 +295,8 @@ bool TqdSQLTab::runScript(const std::vector<TqdScriptStatement> &statements, std
             if (left > 0)
                 ResultArea->AddMessage(QStringLiteral("Stopped at line %1; %2").arg(line).arg(notRun));
             ResultArea->ShowFront(true);
-            ErrorMessage = "Line " + std::to_string(line) + ": " + e.message();
+            // The status line has room for one line: the engine's lines joined.
+            ErrorMessage = "Line " + std::to_string(line) + ": " + StatementSummary(e.message(), std::string::npos);
             SynMemo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, (unsigned long)position);
             SynMemo->setFocus();
             return false;

@@ -109,6 +109,7 @@ TEST_P(ScriptOnEngine, ErrorInTheThirdStatementStopsTheScriptAndNamesItsLine)
 
     EXPECT_EQ(tab->ErrorMessage.rfind("Line 4: ", 0), 0u) << tab->ErrorMessage;
     EXPECT_GT(tab->ErrorMessage.size(), 8u);
+    EXPECT_EQ(tab->ErrorMessage.find('\n'), std::string::npos) << tab->ErrorMessage; // one line for the status line
     EXPECT_EQ(tab->InfoMessage, "before"); // a failed script leaves the last outcome alone
     EXPECT_EQ(cursorPosition(), long(script.find("select nosuch")));
     EXPECT_EQ(tab->ResultSplitter->widget(1), tab->ResultArea->ResultTabs());
