@@ -256,6 +256,9 @@ bool TqdSQLTab::runOne(const std::string &statement)
         } else {
             InfoMessage = outcomeText(recordsAffected);
         }
+        // The engine's notices and warnings are counted until they have a place of their own.
+        if (const size_t notices = ServerConnection->LastNotices().size())
+            InfoMessage += notices == 1 ? " (1 notice)" : " (" + std::to_string(notices) + " notices)";
         return true;
     } catch (const ado::EADOError &e) {
         ErrorMessage = e.message();
