@@ -49,6 +49,14 @@ std::string outcomeText(int recordsAffected)
     return "Commands executed successfully...";
 }
 
+// " (1 notice)", " (3 notices)" after an outcome; nothing without notices.
+std::string noticeCount(std::size_t notices)
+{
+    if (notices == 0)
+        return {};
+    return notices == 1 ? " (1 notice)" : " (" + std::to_string(notices) + " notices)";
+}
+
 } // namespace
 
 TqdSQLTab::TqdSQLTab(TqdSQLPageControl *owner) : QWidget(owner), m_owner(owner)
@@ -256,9 +264,8 @@ bool TqdSQLTab::runOne(const std::string &statement)
         } else {
             InfoMessage = outcomeText(recordsAffected);
         }
-        // The engine's notices and warnings are counted until they have a place of their own.
-        if (const size_t notices = ServerConnection->LastNotices().size())
-            InfoMessage += notices == 1 ? " (1 notice)" : " (" + std::to_string(notices) + " notices)";
+        // The engine's notices and warnings are counted; a script's messages list them.
+        InfoMessage += noticeCount(ServerConnection->LastNotices().size());
         return true;
     } catch (const ado::EADOError &e) {
         ErrorMessage = e.message();
@@ -273,6 +280,7 @@ bool TqdSQLTab::runScript(const std::vector<TqdScriptStatement> &statements, std
     ResultArea->BeginScript();
     m_cancelRequested = false;
     std::string info;
+    std::size_t noticesSeen = 0;
     int notKept = 0;
     QElapsedTimer total;
     total.start();
@@ -320,6 +328,10 @@ bool TqdSQLTab::runScript(const std::vector<TqdScriptStatement> &statements, std
                                                            : QStringLiteral("done"))
                                    + time);
         }
+        const std::vector<std::string> &notices = ServerConnection->LastNotices();
+        noticesSeen += notices.size();
+        for (const std::string &notice : notices)
+            ResultArea->AddMessage(QStringLiteral("    ") + QString::fromUtf8(StatementSummary(notice, std::string::npos)));
         if (m_cancelRequested && left > 0) {
             // Cancel came as the statement finished: the next one does not start.
             ResultArea->AddMessage(QStringLiteral("Cancelled after line %1; %2").arg(line).arg(notRun));
@@ -334,7 +346,9 @@ bool TqdSQLTab::runScript(const std::vector<TqdScriptStatement> &statements, std
                                    .arg(TqdResultArea::kMaxResultTabs));
     ResultArea->AddMessage(QStringLiteral("%1 statements run, %2 ms").arg(statements.size()).arg(total.elapsed()));
     ResultArea->ShowFront(false);
-    InfoMessage = info;
+    // The last statement's outcome, and every notice of the script counted:
+    // the messages tell which statement had them.
+    InfoMessage = info + noticeCount(noticesSeen);
     return true;
 }
 

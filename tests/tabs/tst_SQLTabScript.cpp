@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Engine{"Firebird", [] { return true; }, fbSettings}),
     [](const ::testing::TestParamInfo<Engine> &info) { return std::string(info.param.name); });
 
-TEST_F(ScriptTab, EveryRowSetInATabOfItsOwnAndTheLastOutcomeInTheStatus)
+TEST_F(ScriptTab, EveryRowSetInATabOfItsOwnWithTheEnginesNotices)
 {
     REQUIRE_PG();
     open(pgSettings);
@@ -149,8 +149,9 @@ TEST_F(ScriptTab, EveryRowSetInATabOfItsOwnAndTheLastOutcomeInTheStatus)
                                "select 'a;b' as \"x;y\", E'\\';' as q /* ; */;\n"
                                "create temporary table scr_tmp as select 1 as one;\n"
                                "update scr_tmp set one = 2";
-    ASSERT_TRUE(run(script)) << tab->ErrorMessage;
-    EXPECT_EQ(tab->InfoMessage, "1 Records Affected");
+    ASSERT_TRUE(run(script + ";\ndo $$ begin raise warning 'last'; raise notice 'and more'; end $$"))
+        << tab->ErrorMessage;
+    EXPECT_EQ(tab->InfoMessage, "Commands executed successfully... (3 notices)"); // all of the script's
     EXPECT_EQ(tabTitles(), (QStringList{"Result 1 (8 rows)", "Result 2 (1 row)", "Messages"}));
     EXPECT_EQ(tab->ResultArea->ResultTabs()->currentIndex(), 0);
     EXPECT_EQ(resultCell(0, 7, 0), QStringLiteral("8"));
@@ -158,12 +159,18 @@ TEST_F(ScriptTab, EveryRowSetInATabOfItsOwnAndTheLastOutcomeInTheStatus)
     EXPECT_EQ(resultCell(1, 0, 1), QStringLiteral("';"));
     EXPECT_TRUE(tab->ResultArea->ResultGrid(0)->ReadOnly());
     const QStringList lines = messages();
-    ASSERT_EQ(lines.size(), 6) << lines.join('\n').toStdString();
+    // each notice on a line of its own under its statement
+    ASSERT_EQ(lines.size(), 10) << lines.join('\n').toStdString();
     EXPECT_TRUE(lines[1].startsWith("Line 2, do $$ begin raise notice 'half; way'; en...: done, "))
         << lines[1].toStdString();
-    EXPECT_TRUE(lines[3].startsWith("Line 4, create temporary table scr_tmp as select...: 1 row affected, "))
-        << lines[3].toStdString();
-    EXPECT_TRUE(lines[5].startsWith("5 statements run, ")) << lines[5].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("    ") && lines[2].contains("half; way")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[4].startsWith("Line 4, create temporary table scr_tmp as select...: 1 row affected, "))
+        << lines[4].toStdString();
+    EXPECT_TRUE(lines[6].startsWith("Line 6, do $$ begin raise warning 'last'; raise n...: done, "))
+        << lines[6].toStdString();
+    EXPECT_TRUE(lines[7].contains("last") && lines[8].contains("and more"))
+        << lines[7].toStdString() << " / " << lines[8].toStdString();
+    EXPECT_TRUE(lines[9].startsWith("6 statements run, ")) << lines[9].toStdString();
     EXPECT_EQ(tab->ServerConnection->QueryList().size(), 2u);
 
     // The next run releases every result of this one.
