@@ -387,6 +387,11 @@ private:
         }
         if (d == sdFirebird && words.size() == 2 && first == "EXECUTE" && word == "BLOCK")
             routine = true;
+        if (d == sdMySQL && words.size() == 2 && first == "BEGIN" && word == "NOT") {
+            // MariaDB's BEGIN NOT ATOMIC ... END: a block outside any routine.
+            routine = true;
+            blocks = 1;
+        }
         if (d == sdOracle && !plsql
             && (routine || (words.size() == 1 && (word == "DECLARE" || word == "BEGIN"))))
             plsql = true;

@@ -332,8 +332,8 @@ bool TqdSQLTab::runScript(const std::vector<TqdScriptStatement> &statements, std
         noticesSeen += notices.size();
         for (const std::string &notice : notices)
             ResultArea->AddMessage(QStringLiteral("    ") + QString::fromUtf8(StatementSummary(notice, std::string::npos)));
-        if (m_cancelRequested && left > 0) {
-            // Cancel came as the statement finished: the next one does not start.
+        if ((m_cancelRequested || m_deleteAfterRun) && left > 0) {
+            // Cancel came as the statement finished (or the tab is closing): the next one does not start.
             ResultArea->AddMessage(QStringLiteral("Cancelled after line %1; %2").arg(line).arg(notRun));
             ResultArea->ShowFront(true);
             ErrorMessage = "Cancelled after line " + std::to_string(line);

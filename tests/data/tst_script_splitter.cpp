@@ -103,6 +103,9 @@ const std::vector<SplitCase> &splitCases()
          {"CREATE DEFINER=`root`@`localhost` TRIGGER tr BEFORE INSERT ON t FOR EACH ROW BEGIN "
           "CASE NEW.a WHEN 1 THEN SET NEW.b = 2; ELSE BEGIN END; END CASE; END",
           "SELECT 1"}},
+        {"MariaDB compound statement outside a routine", sdMySQL,
+         "BEGIN NOT ATOMIC DECLARE x INT DEFAULT 1; SELECT x; END; BEGIN; SELECT 2",
+         {"BEGIN NOT ATOMIC DECLARE x INT DEFAULT 1; SELECT x; END", "BEGIN", "SELECT 2"}},
         {"CASE outside a body is just an expression", sdMySQL, "select case when 1 then 2 end; select 3",
          {"select case when 1 then 2 end", "select 3"}},
         {"a column named like a routine word is no routine", sdOracle,
@@ -148,6 +151,8 @@ const std::vector<SplitCase> &splitCases()
         {"SQL Server: GO inside a line or a longer word", sdMSSQL, "select 1 go\nGOTO done\ngo_on: select 2",
          {"select 1 go\nGOTO done\ngo_on: select 2"}},
         {"SQL Server: GO inside a string", sdMSSQL, "select 'a\nGO\nb'\nGO", {"select 'a\nGO\nb'"}},
+        {"SQL Server: GO inside a block comment", sdMSSQL, "select 1 /*\nGO\n*/ + 1\nGO\nselect 2",
+         {"select 1 /*\nGO\n*/ + 1", "select 2"}},
         {"unterminated string runs to the end", sdStandard, "select 'a; select 2", {"select 'a; select 2"}},
     };
     return cases;

@@ -348,3 +348,25 @@ TEST_F(ScriptTab, FirebirdRunsSetTermScriptsStatementByStatement)
     const TRowSetModel *m = tab->ResultGrid->rowSetModel();
     EXPECT_EQ(m->data(m->index(0, 0)).toString(), QStringLiteral("3"));
 }
+
+TEST_F(ScriptTab, MariaDBRoutinesWithAndWithoutDelimiter)
+{
+    REQUIRE_MY();
+    open(mySettings);
+    ASSERT_TRUE(run("drop procedure if exists scr_proc;\n"
+                    "DELIMITER //\n"
+                    "create procedure scr_proc(in n int)\n"
+                    "begin\n"
+                    "  declare k int default 0;\n"
+                    "  while k < n do set k = k + 1; end while;\n"
+                    "  select k * 10 as v;\n"
+                    "end//\n"
+                    "DELIMITER ;\n"
+                    "call scr_proc(4);\n"
+                    "begin not atomic declare x int default 5; select x + 1 as w; end;\n"
+                    "drop procedure scr_proc"))
+        << tab->ErrorMessage;
+    EXPECT_EQ(tabTitles(), (QStringList{"Result 1 (1 row)", "Result 2 (1 row)", "Messages"}));
+    EXPECT_EQ(resultCell(0, 0, 0), QStringLiteral("40"));
+    EXPECT_EQ(resultCell(1, 0, 0), QStringLiteral("6"));
+}
