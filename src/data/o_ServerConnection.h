@@ -14,24 +14,8 @@
 #include "ado.h"
 #include "o_SQLCommands.h"
 #include "o_ScriptSplitter.h"
+#include "o_ServerEngine.h"
 
-enum TqdServerEngine : unsigned char {
-    seNone = 0,
-    seFireBird = 1,
-    seMSAccess = 2,
-    seMSCE31 = 3,
-    seMSCE35 = 4,
-    seMSSQL = 5,
-    seMySQL = 6,
-    seOracle = 7,
-    sePostGre = 8,
-    seOracleMS = 9,
-};
-
-// "seMSAccess" for seMSAccess, and so on.
-const char *engineName(TqdServerEngine engine);
-// One database per connection: Firebird, Access, SQL Server Compact.
-bool isSingleDatabaseEngine(TqdServerEngine engine);
 // How the engine's scripts are cut into statements.
 TqdScriptDialect scriptDialect(TqdServerEngine engine);
 

@@ -111,7 +111,7 @@ void TFrmMain::runActiveTab(bool (TqdSQLTab::*run)())
     if (SQLPageControl->PageCount() == 0 || busy())
         return;
     TqdSQLTab *tab = SQLPageControl->SQLTab(SQLPageControl->ActivePageIndex());
-    if (tab->ServerConnection->DBEngine == seNone && !ConnectTab(tab))
+    if (!ConnectTab(tab))
         return;
     const bool ran = (tab->*run)();
     auto *field = StatusBar->findChild<QLabel *>(QStringLiteral("StatusPanel"));

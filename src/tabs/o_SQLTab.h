@@ -39,6 +39,9 @@ public:
     ado::TDataSource *ResultSource = nullptr;
     QSplitter *ResultSplitter = nullptr;
     TqdResultArea *ResultArea = nullptr;
+    // The script file the text was last loaded from or saved to; empty for
+    // text never loaded or saved.
+    QString FileName;
 
     // Run the selection or the whole text on the tab's connection. True when
     // the statement ran (InfoMessage holds the outcome); false for a blank
