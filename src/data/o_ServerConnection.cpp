@@ -50,6 +50,23 @@ bool isSingleDatabaseEngine(TqdServerEngine engine)
     return engine == seFireBird || engine == seMSAccess || engine == seMSCE31 || engine == seMSCE35;
 }
 
+TqdScriptDialect scriptDialect(TqdServerEngine engine)
+{
+    switch (engine) {
+    case seFireBird: return sdFirebird;
+    case seMSAccess: return sdAccess;
+    case seMSCE31:
+    case seMSCE35:
+    case seMSSQL: return sdMSSQL;
+    case seMySQL: return sdMySQL;
+    case seOracle:
+    case seOracleMS: return sdOracle;
+    case sePostGre: return sdPostgreSQL;
+    case seNone: break;
+    }
+    return sdStandard;
+}
+
 TqdServerConnection::TqdServerConnection(QObject *owner)
     : QObject(owner), m_adoConnection(std::make_unique<ado::TADOConnection>())
 {

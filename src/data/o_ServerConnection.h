@@ -13,7 +13,11 @@
 
 #include "ado.h"
 #include "o_SQLCommands.h"
+#include "o_ScriptSplitter.h"
 #include "o_ServerEngine.h"
+
+// How the engine's scripts are cut into statements.
+TqdScriptDialect scriptDialect(TqdServerEngine engine);
 
 class TqdServerConnection;
 using TNotifyEvent = std::function<void(TqdServerConnection *sender)>;

@@ -321,6 +321,13 @@ void TFrmMain::createMenus()
     bind(mnuPaste, &TFrmMain::mnuPasteClick);
     bind(mnuDelete, &TFrmMain::mnuDeleteClick);
     bind(mnuRunSQL, &TFrmMain::mnuRunSQLClick);
+    // Ctrl+Enter: no menu item of its own, the window's shortcut only.
+    actRunStatementAtCursor = new QAction(QStringLiteral("Run Statement at Cursor"), this);
+    actRunStatementAtCursor->setObjectName(QStringLiteral("actRunStatementAtCursor"));
+    actRunStatementAtCursor->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    actRunStatementAtCursor->setShortcutContext(Qt::WindowShortcut);
+    addAction(actRunStatementAtCursor);
+    bind(actRunStatementAtCursor, &TFrmMain::RunStatementAtCursor);
     bind(mnuNewTab, &TFrmMain::mnuNewTabClick);
     bind(mnuCloseTab, &TFrmMain::mnuCloseTabClick);
     bind(mnuCloseallTabs, &TFrmMain::mnuCloseallTabsClick);

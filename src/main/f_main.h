@@ -79,6 +79,7 @@ public:
     QAction *mnuRunSQL = nullptr, *mnuNewTab = nullptr, *mnuCloseTab = nullptr, *mnuCloseallTabs = nullptr,
             *mnuCloseallbutactive = nullptr;
     QAction *TabulonHelp1 = nullptr, *About2 = nullptr;
+    QAction *actRunStatementAtCursor = nullptr;
 
     // The tree's popup menu and its items.
     QMenu *TreeViewPopupMenu = nullptr;
@@ -130,6 +131,8 @@ public:
     // the tab stays and the command that asked should stop.
     bool CloseTab(int index);
     void RunActiveTab();
+    // The active tab's statement under the cursor, as RunActiveTab runs a tab.
+    void RunStatementAtCursor();
     bool CloseAllTabs();
 
     // Scripts named on the command line (f_main_files.cpp): each file in a tab
@@ -182,6 +185,10 @@ private:
     void createPictureLists();
     QToolButton *addToolButton(const QString &name, const QString &caption, int picture);
     QAction *addMenuItem(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut);
+    // Runs the active tab with `run` (connecting a tab that has no server
+    // first); the status line then shows its InfoMessage, or its ErrorMessage
+    // when it did not run.
+    void runActiveTab(bool (TqdSQLTab::*run)());
     void FormClose(bool &canClose);
     void updateDisconnectButton();
     void updateTabButtons();

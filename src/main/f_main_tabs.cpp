@@ -102,15 +102,20 @@ void TFrmMain::mnuCloseallbutactiveClick()
             return;
 }
 
-void TFrmMain::RunActiveTab()
+void TFrmMain::RunActiveTab() { runActiveTab(&TqdSQLTab::ExecuteSQL); }
+
+void TFrmMain::RunStatementAtCursor() { runActiveTab(&TqdSQLTab::ExecuteStatementAtCursor); }
+
+void TFrmMain::runActiveTab(bool (TqdSQLTab::*run)())
 {
     if (SQLPageControl->PageCount() == 0 || busy())
         return;
     TqdSQLTab *tab = SQLPageControl->SQLTab(SQLPageControl->ActivePageIndex());
-    auto *field = StatusBar->findChild<QLabel *>(QStringLiteral("StatusPanel"));
     if (!ConnectTab(tab))
         return;
-    if (tab->ExecuteSQL())
+    const bool ran = (tab->*run)();
+    auto *field = StatusBar->findChild<QLabel *>(QStringLiteral("StatusPanel"));
+    if (ran)
         field->setText(QStringLiteral("Info  : ") + QString::fromUtf8(tab->InfoMessage));
     else
         field->setText(QStringLiteral("Error : ") + QString::fromUtf8(tab->ErrorMessage));

@@ -4,14 +4,17 @@
 #include "o_BusyIndicator.h"
 #include "o_DBGrid.h"
 #include "o_Prompts.h"
+#include "o_ResultArea.h"
 #include "o_SQLSyn.h"
 #include "o_ServerConnection.h"
 #include "o_SynMemo.h"
 #include "o_WorkerRun.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -37,6 +40,22 @@ struct RunCleanup {
         grid->SetReadOnly(true);
     }
 };
+
+// The outcome of a statement that returned no rows.
+std::string outcomeText(int recordsAffected)
+{
+    if (recordsAffected != 0)
+        return std::to_string(recordsAffected) + " Records Affected";
+    return "Commands executed successfully...";
+}
+
+// " (1 notice)", " (3 notices)" after an outcome; nothing without notices.
+std::string noticeCount(std::size_t notices)
+{
+    if (notices == 0)
+        return {};
+    return notices == 1 ? " (1 notice)" : " (" + std::to_string(notices) + " notices)";
+}
 
 } // namespace
 
@@ -76,6 +95,8 @@ TqdSQLTab::TqdSQLTab(TqdSQLPageControl *owner) : QWidget(owner), m_owner(owner)
 
     Saved = false;
 
+    ResultArea = new TqdResultArea(ResultSplitter, ResultGrid, ServerConnection, this);
+
     m_busy = new TqdBusyIndicator(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -91,6 +112,7 @@ TqdSQLTab::~TqdSQLTab()
 {
     if (m_owner)
         m_owner->removePage(this);
+    ResultArea->Clear();
     ResultGrid->SetDataSource(nullptr);
     ResultSource->SetDataSet(nullptr);
     SynMemo->setLexer(nullptr);
@@ -132,10 +154,13 @@ void TqdSQLTab::runStatement(const std::string &statement, ado::TADODataSet *&re
         }
     } finish{this};
     runOnWorker([&] { result = connection->RunStatement(statement, recordsAffected); }, m_busy,
-                [connection] { connection->ADOConnection()->Cancel(); });
+                [this, connection] {
+                    m_cancelRequested = true;
+                    connection->ADOConnection()->Cancel();
+                });
 }
 
-bool TqdSQLTab::ExecuteSQL()
+bool TqdSQLTab::startRun()
 {
     if (isRunning()) {
         // One call at a time: the connections are used by one thread at a time,
@@ -143,8 +168,7 @@ bool TqdSQLTab::ExecuteSQL()
         ErrorMessage = "A statement is still running";
         return false;
     }
-    const std::string text = SynMemo->Lines().Text();
-    if (isBlank(text)) {
+    if (isBlank(SynMemo->Lines().Text())) {
         prompts::MessageRequest box;
         box.owner = nullptr;
         box.text = QStringLiteral("No Database is selected!");
@@ -159,9 +183,74 @@ bool TqdSQLTab::ExecuteSQL()
     ResultSource->SetDataSet(nullptr);
     if (previous)
         ServerConnection->ReleaseQuery(previous);
+    ResultArea->Clear();
+    return true;
+}
 
-    const std::string statement = SynMemo->SelAvail() ? SynMemo->SelText() : text;
+bool TqdSQLTab::ExecuteSQL()
+{
+    if (!startRun())
+        return false;
+    const bool selection = SynMemo->SelAvail();
+    const std::string statement = selection ? SynMemo->SelText() : SynMemo->Lines().Text();
 
+    // The splitter reads the document's own bytes, so that its offsets are editor positions.
+    const std::size_t base = selection ? std::size_t(SynMemo->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART)) : 0;
+    std::string_view scope = SynMemo->documentBytes();
+    if (selection)
+        scope = scope.substr(base, statement.size());
+    bool clientCommands = false;
+    const std::vector<TqdScriptStatement> statements =
+        SplitScript(scope, scriptDialect(ServerConnection->DBEngine), &clientCommands);
+    if (statements.size() > 1)
+        return runScript(statements, base);
+    // One statement goes to the engine as written, unless the text also held
+    // commands meant for a command-line client (SET TERM, DELIMITER, GO, "/").
+    if (statements.size() == 1 && clientCommands)
+        return runOne(statements.front().text);
+    return runOne(statement);
+}
+
+bool TqdSQLTab::ExecuteStatementAtCursor()
+{
+    if (!startRun())
+        return false;
+    const std::vector<TqdScriptStatement> statements =
+        SplitScript(SynMemo->documentBytes(), scriptDialect(ServerConnection->DBEngine));
+    const int index =
+        StatementAt(statements, std::size_t(SynMemo->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)));
+    if (index < 0) {
+        ErrorMessage = "No statement at the cursor";
+        return false;
+    }
+    const TqdScriptStatement &found = statements[std::size_t(index)];
+    markStatement(found.offset, found.text.size());
+    return runOne(found.text);
+}
+
+void TqdSQLTab::markStatement(std::size_t position, std::size_t length)
+{
+    TqdSynMemo *memo = SynMemo;
+    memo->SendScintilla(QsciScintillaBase::SCI_INDICSETSTYLE, kStatementMarkIndicator, QsciScintillaBase::INDIC_FULLBOX);
+    memo->SendScintilla(QsciScintillaBase::SCI_INDICSETFORE, kStatementMarkIndicator, QColor(255, 190, 0));
+    memo->SendScintilla(QsciScintillaBase::SCI_INDICSETALPHA, kStatementMarkIndicator, 90);
+    auto clear = [memo] {
+        memo->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, kStatementMarkIndicator);
+        memo->SendScintilla(QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0UL,
+                            memo->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    };
+    // One mark at a time: the one of a run a moment ago goes now, and its timer with it.
+    clear();
+    delete m_markTimer;
+    memo->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, (unsigned long)position, long(length));
+    m_markTimer = new QTimer(this);
+    m_markTimer->setSingleShot(true);
+    connect(m_markTimer, &QTimer::timeout, memo, clear);
+    m_markTimer->start(kStatementMarkMs);
+}
+
+bool TqdSQLTab::runOne(const std::string &statement)
+{
     QApplication::setOverrideCursor(Qt::WaitCursor);
     RunCleanup cleanup{ResultGrid, ResultSource};
     ResultSource->SetDataSet(nullptr);
@@ -172,19 +261,95 @@ bool TqdSQLTab::ExecuteSQL()
         if (result) {
             ResultSource->SetDataSet(result);
             InfoMessage = std::to_string(result->RecordCount()) + " Records fetched";
-        } else if (recordsAffected != 0) {
-            InfoMessage = std::to_string(recordsAffected) + " Records Affected";
         } else {
-            InfoMessage = "Commands executed successfully...";
+            InfoMessage = outcomeText(recordsAffected);
         }
-        // The engine's notices and warnings are counted until they have a place of their own.
-        if (const size_t notices = ServerConnection->LastNotices().size())
-            InfoMessage += notices == 1 ? " (1 notice)" : " (" + std::to_string(notices) + " notices)";
+        // The engine's notices and warnings are counted; a script's messages list them.
+        InfoMessage += noticeCount(ServerConnection->LastNotices().size());
         return true;
     } catch (const ado::EADOError &e) {
         ErrorMessage = e.message();
         return false;
     }
+}
+
+bool TqdSQLTab::runScript(const std::vector<TqdScriptStatement> &statements, std::size_t base)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    RunCleanup cleanup{ResultGrid, ResultSource};
+    ResultArea->BeginScript();
+    m_cancelRequested = false;
+    std::string info;
+    std::size_t noticesSeen = 0;
+    int notKept = 0;
+    QElapsedTimer total;
+    total.start();
+    for (std::size_t k = 0; k < statements.size(); ++k) {
+        const TqdScriptStatement &st = statements[k];
+        const std::size_t position = base + st.offset;
+        const int line = int(SynMemo->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, (unsigned long)position)) + 1;
+        const QString head =
+            QStringLiteral("Line %1, %2: ").arg(line).arg(QString::fromUtf8(StatementSummary(st.text)));
+        const std::size_t left = statements.size() - k - 1;
+        const QString notRun = left == 1 ? QStringLiteral("1 statement not run")
+                                         : QStringLiteral("%1 statements not run").arg(left);
+        ado::TADODataSet *result = nullptr;
+        int recordsAffected = 0;
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            runStatement(st.text, result, recordsAffected);
+        } catch (const ado::Exception &e) {
+            // The failing statement ends the script: its line in the messages,
+            // the status line and under the cursor.
+            ResultArea->AddMessage(head + QStringLiteral("Error: ") + QString::fromUtf8(e.message()));
+            if (left > 0)
+                ResultArea->AddMessage(QStringLiteral("Stopped at line %1; %2").arg(line).arg(notRun));
+            ResultArea->ShowFront(true);
+            // The status line has room for one line: the engine's lines joined.
+            ErrorMessage = "Line " + std::to_string(line) + ": " + StatementSummary(e.message(), std::string::npos);
+            SynMemo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, (unsigned long)position);
+            SynMemo->setFocus();
+            return false;
+        }
+        const QString time = QStringLiteral(", %1 ms").arg(clock.elapsed());
+        if (result) {
+            const long long rows = result->RecordCount();
+            info = std::to_string(rows) + " Records fetched";
+            const bool kept = ResultArea->AddResult(result);
+            notKept += kept ? 0 : 1;
+            ResultArea->AddMessage(head + rowCount(rows) + QStringLiteral(" fetched") + time
+                                   + (kept ? QStringLiteral(" (Result %1)").arg(ResultArea->ResultCount())
+                                           : QStringLiteral(" (not kept)")));
+        } else {
+            info = outcomeText(recordsAffected);
+            ResultArea->AddMessage(head
+                                   + (recordsAffected != 0 ? rowCount(recordsAffected) + QStringLiteral(" affected")
+                                                           : QStringLiteral("done"))
+                                   + time);
+        }
+        const std::vector<std::string> &notices = ServerConnection->LastNotices();
+        noticesSeen += notices.size();
+        for (const std::string &notice : notices)
+            ResultArea->AddMessage(QStringLiteral("    ") + QString::fromUtf8(StatementSummary(notice, std::string::npos)));
+        if ((m_cancelRequested || m_deleteAfterRun) && left > 0) {
+            // Cancel came as the statement finished (or the tab is closing): the next one does not start.
+            ResultArea->AddMessage(QStringLiteral("Cancelled after line %1; %2").arg(line).arg(notRun));
+            ResultArea->ShowFront(true);
+            ErrorMessage = "Cancelled after line " + std::to_string(line);
+            return false;
+        }
+    }
+    if (notKept > 0)
+        ResultArea->AddMessage(QStringLiteral("%1 more row sets not kept (at most %2 result tabs)")
+                                   .arg(notKept)
+                                   .arg(TqdResultArea::kMaxResultTabs));
+    ResultArea->AddMessage(QStringLiteral("%1 statements run, %2 ms").arg(statements.size()).arg(total.elapsed()));
+    ResultArea->ShowFront(false);
+    // The last statement's outcome, and every notice of the script counted:
+    // the messages tell which statement had them.
+    InfoMessage = info + noticeCount(noticesSeen);
+    return true;
 }
 
 void TqdSQLTab::OpenScript(TFileDialog *dialog)

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 #include "ado.h"
 #include "o_DBGrid.h"
@@ -17,8 +18,10 @@
 #include "o_SynMemo.h"
 
 class QSplitter;
+class QTimer;
 class TFileDialog;
 class TqdBusyIndicator;
+class TqdResultArea;
 
 class TqdSQLTab : public QWidget {
     Q_OBJECT
@@ -35,6 +38,7 @@ public:
     TDBGrid *ResultGrid = nullptr;
     ado::TDataSource *ResultSource = nullptr;
     QSplitter *ResultSplitter = nullptr;
+    TqdResultArea *ResultArea = nullptr;
     // The script file the text was last loaded from or saved to; empty for
     // text never loaded or saved.
     QString FileName;
@@ -44,7 +48,16 @@ public:
     // editor, a data-access error (ErrorMessage) or while another statement
     // runs. Other failures pass to the caller. The statement runs on a worker
     // thread; the window keeps painting and shows a busy indicator with Cancel.
+    //
+    // A script of several statements (the engine's splitter decides) runs
+    // statement by statement on the one connection: a result tab per row set
+    // and a "Messages" tab in ResultArea. The first failing statement stops
+    // the script: false, ErrorMessage names its line and the cursor goes there.
+    // InfoMessage holds the outcome of the last statement.
     bool ExecuteSQL();
+    // Runs the statement under the cursor as a run of one statement, after
+    // marking it for a moment; false with ErrorMessage when there is none.
+    bool ExecuteStatementAtCursor();
     void OpenScript(TFileDialog *dialog);
     // Replaces the text with the file's bytes and marks the tab saved; the
     // caption is "server [file name]", the file name alone without a server.
@@ -67,16 +80,25 @@ public:
     // Grid height at construction (twice the classic grid's five rows of 24 pixels).
     static constexpr int kGridHeight = 240;
     static constexpr int kSplitterWidth = 3;
+    // How long Ctrl+Enter marks the statement it runs.
+    static constexpr int kStatementMarkMs = 600;
+    static constexpr int kStatementMarkIndicator = 8; // the first indicator free for applications
 
 protected:
     bool event(QEvent *event) override;
 
 private:
     void runStatement(const std::string &statement, ado::TADODataSet *&result, int &recordsAffected);
+    bool startRun();
+    bool runOne(const std::string &statement);
+    bool runScript(const std::vector<TqdScriptStatement> &statements, std::size_t base);
+    void markStatement(std::size_t position, std::size_t length);
 
     QPointer<TqdSQLPageControl> m_owner;
     QString m_caption;
     TqdBusyIndicator *m_busy = nullptr;
     bool m_running = false;
     bool m_deleteAfterRun = false;
+    bool m_cancelRequested = false;
+    QPointer<QTimer> m_markTimer; // ends the mark of the statement Ctrl+Enter runs
 };
