@@ -15,6 +15,7 @@ struct Settings {
     std::string rowsDatabase;  // PostgreSQL and MariaDB database with the row table
     std::string treeDatabase;  // PostgreSQL database with the many tables
     std::string fbPath;        // embedded Firebird file with the row table
+    std::string sqlitePath;    // SQLite file with the row table
     std::string scriptPath;    // the large script
     std::string workDir;       // scratch files (saved script, client logs)
     long long expectedRows = 0;

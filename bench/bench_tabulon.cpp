@@ -102,6 +102,15 @@ SideResult fbGrid()
     });
 }
 
+SideResult sqliteGrid()
+{
+    const Settings &s = settings();
+    return gridSide([&s](TqdServerConnection &c) {
+        c.DBEngine = seSQLite;
+        c.ServerName = s.sqlitePath;
+    });
+}
+
 namespace {
 
 QByteArray readAll(const QString &path)

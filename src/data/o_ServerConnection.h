@@ -25,11 +25,12 @@ enum TqdServerEngine : unsigned char {
     seOracle = 7,
     sePostGre = 8,
     seOracleMS = 9,
+    seSQLite = 10,
 };
 
 // "seMSAccess" for seMSAccess, and so on.
 const char *engineName(TqdServerEngine engine);
-// One database per connection: Firebird, Access, SQL Server Compact.
+// One database per connection: Firebird, Access, SQL Server Compact, SQLite.
 bool isSingleDatabaseEngine(TqdServerEngine engine);
 
 class TqdServerConnection;
@@ -64,6 +65,7 @@ public:
     TqdMSSQLCECommands *MSSQLCECommands() const { return m_msSqlCeCommands.get(); }
     TqdPostGreCommands *PostGreCommands() const { return m_postGreCommands.get(); }
     TqdOracleCommands *OracleCommands() const { return m_oracleCommands.get(); }
+    TqdSQLiteCommands *SQLiteCommands() const { return m_sqliteCommands.get(); }
 
     bool Connected() const;
 
@@ -104,5 +106,6 @@ private:
     std::unique_ptr<TqdMSSQLCECommands> m_msSqlCeCommands;
     std::unique_ptr<TqdPostGreCommands> m_postGreCommands;
     std::unique_ptr<TqdOracleCommands> m_oracleCommands;
+    std::unique_ptr<TqdSQLiteCommands> m_sqliteCommands;
     TqdGenericSQLCommands *commandsFor(TqdServerEngine engine) const;
 };

@@ -81,6 +81,7 @@ const EngineCase EngineCases[] = {
     {6, "Oracle", seOracle, false, false, ""},
     {7, "Oracle with MS Provider", seOracleMS, false, false, ""},
     {8, "PostGre", sePostGre, false, true, "5432"},
+    {9, "SQLite", seSQLite, true, false, ""},
 };
 
 TEST_F(ConnectFormTest, EngineListShowsButtonPageAndDefaultPortPerEngine)
@@ -380,8 +381,9 @@ TEST_F(ConnectFormTest, FileChooserFillsTheServerNameAndRemembersTheFilter)
     EXPECT_EQ(first.mode, prompts::FileMode::Open);
     EXPECT_EQ(first.title, "Choose DataBase File");
     EXPECT_EQ(first.filter, "MS Access|*.mdb|FireBird|*.fdb;*.gdb|MS SQL Compact |*.sdf|"
-                            "All Supported types|*.mdb;*.fdb;*.gdb;*sdf|All files|*.*");
-    EXPECT_EQ(first.filterIndex, 4);
+                            "SQLite database|*.sqlite;*.sqlite3;*.db;*.db3|"
+                            "All Supported types|*.mdb;*.fdb;*.gdb;*sdf;*.sqlite;*.sqlite3;*.db;*.db3|All files|*.*");
+    EXPECT_EQ(first.filterIndex, 5) << "All Supported types";
     EXPECT_EQ(first.owner, &dialog);
     EXPECT_EQ(dialog.cmbServerName->currentText(), QDir::toNativeSeparators(folder + "/chosen.fdb"));
     EXPECT_EQ(dialog.cmbServerName->count(), 0) << "a chosen file joins the history only on leaving the box";

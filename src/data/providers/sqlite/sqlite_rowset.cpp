@@ -1,0 +1,224 @@
+#include "sqlite_rowset.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+namespace ado::sqlite {
+
+namespace {
+
+constexpr size_t kFirstBlock = 64 * 1024;
+constexpr size_t kMaxBlock = 4 * 1024 * 1024;
+
+// Cell tags: the storage class, and for integers how many bytes are kept.
+enum Tag : unsigned char { tNull, tInt1, tInt2, tInt4, tInt8, tReal, tText, tBlob };
+
+Tag integerTag(int64_t v)
+{
+    if (v >= INT8_MIN && v <= INT8_MAX)
+        return tInt1;
+    if (v >= INT16_MIN && v <= INT16_MAX)
+        return tInt2;
+    if (v >= INT32_MIN && v <= INT32_MAX)
+        return tInt4;
+    return tInt8;
+}
+
+size_t payloadSize(Tag tag, const char *payload)
+{
+    switch (tag) {
+    case tNull: return 0;
+    case tInt1: return 1;
+    case tInt2: return 2;
+    case tInt4: return 4;
+    case tInt8: case tReal: return 8;
+    case tText: case tBlob: {
+        uint32_t length;
+        std::memcpy(&length, payload, 4);
+        return 4 + size_t(length);
+    }
+    }
+    return 0;
+}
+
+template <class T>
+T load(const char *p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <class T>
+char *put(char *p, T v)
+{
+    std::memcpy(p, &v, sizeof v);
+    return p + sizeof v;
+}
+
+std::string_view renderInteger(int64_t value, std::string &out)
+{
+    char buf[24];
+    auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    out.assign(buf, end);
+    return out;
+}
+
+// As SQLite itself shows a real: 15 significant digits, and always a decimal
+// point in the mantissa, so that 1.0 reads "1.0" and 1e20 "1.0e+20".
+std::string_view renderReal(double value, std::string &out)
+{
+    char buf[40];
+    int n = std::snprintf(buf, sizeof buf, "%.15g", value);
+    out.assign(buf, size_t(n));
+    if (out.find_first_of(".ni") != std::string::npos) // a point, or inf / nan
+        return out;
+    size_t e = out.find('e');
+    out.insert(e == std::string::npos ? out.size() : e, ".0");
+    return out;
+}
+
+std::string_view renderHex(const char *p, size_t length, std::string &out)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    out.resize(length * 2);
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(p[i]);
+        out[2 * i] = digits[c >> 4];
+        out[2 * i + 1] = digits[c & 15];
+    }
+    return out;
+}
+
+} // namespace
+
+RowStore::RowStore(std::vector<std::string> names) : m_names(std::move(names)), m_seen(m_names.size(), 0) {}
+
+char *RowStore::reserve(size_t bytes)
+{
+    if (m_blocks.empty() || m_used + bytes > m_blockSizes.back()) {
+        size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blockSizes.back() * 2, kMaxBlock);
+        size = std::max(size, bytes);
+        m_blocks.emplace_back(new char[size]);
+        m_blockSizes.push_back(size);
+        m_used = 0;
+    }
+    char *p = m_blocks.back().get() + m_used;
+    m_rows.push_back((uint64_t(m_blocks.size() - 1) << 32) | uint64_t(m_used));
+    m_used += bytes;
+    return p;
+}
+
+void RowStore::appendRow(sqlite3_stmt *statement)
+{
+    const int count = int(m_names.size());
+    // First pass: the row's size. Reading a text or blob value here settles
+    // its bytes, which stay valid until the next step.
+    size_t size = size_t(count);
+    for (int i = 0; i < count; ++i) {
+        switch (sqlite3_column_type(statement, i)) {
+        case SQLITE_INTEGER: size += payloadSize(integerTag(sqlite3_column_int64(statement, i)), nullptr); break;
+        case SQLITE_FLOAT: size += 8; break;
+        case SQLITE_TEXT:
+            sqlite3_column_text(statement, i);
+            size += 4 + size_t(sqlite3_column_bytes(statement, i));
+            break;
+        case SQLITE_BLOB:
+            sqlite3_column_blob(statement, i);
+            size += 4 + size_t(sqlite3_column_bytes(statement, i));
+            break;
+        default: break;
+        }
+    }
+
+    char *p = reserve(size);
+    for (int i = 0; i < count; ++i) {
+        const int type = sqlite3_column_type(statement, i);
+        m_seen[size_t(i)] = static_cast<unsigned char>(m_seen[size_t(i)] | (1u << type));
+        switch (type) {
+        case SQLITE_INTEGER: {
+            const int64_t v = sqlite3_column_int64(statement, i);
+            const Tag tag = integerTag(v);
+            *p++ = char(tag);
+            switch (tag) {
+            case tInt1: p = put(p, int8_t(v)); break;
+            case tInt2: p = put(p, int16_t(v)); break;
+            case tInt4: p = put(p, int32_t(v)); break;
+            default: p = put(p, v);
+            }
+            break;
+        }
+        case SQLITE_FLOAT: {
+            *p++ = char(tReal);
+            p = put(p, sqlite3_column_double(statement, i));
+            break;
+        }
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            *p++ = char(type == SQLITE_TEXT ? tText : tBlob);
+            const void *data = type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, i))
+                                                   : sqlite3_column_blob(statement, i);
+            const uint32_t length = uint32_t(sqlite3_column_bytes(statement, i));
+            std::memcpy(p, &length, 4);
+            if (length)
+                std::memcpy(p + 4, data, length);
+            p += 4 + length;
+            break;
+        }
+        default:
+            *p++ = char(tNull);
+        }
+    }
+}
+
+const char *RowStore::cell(long long row, int field) const
+{
+    const uint64_t at = m_rows[size_t(row)];
+    const char *p = m_blocks[size_t(at >> 32)].get() + (at & 0xFFFFFFFFu);
+    for (int i = 0; i < field; ++i) {
+        const Tag tag = Tag(*p);
+        p += 1 + payloadSize(tag, p + 1);
+    }
+    return p;
+}
+
+FieldKind RowStore::fieldKind(int field) const
+{
+    const unsigned seen = m_seen[size_t(field)] & ~(1u << SQLITE_NULL);
+    if (seen && (seen & ~((1u << SQLITE_INTEGER) | (1u << SQLITE_FLOAT))) == 0)
+        return FieldKind::Number;
+    if (seen == (1u << SQLITE_BLOB))
+        return FieldKind::Binary;
+    return FieldKind::Text;
+}
+
+bool RowStore::isNull(long long row, int field) const { return Tag(*cell(row, field)) == tNull; }
+
+std::string_view RowStore::text(long long row, int field, std::string &scratch) const
+{
+    const char *p = cell(row, field);
+    const Tag tag = Tag(*p++);
+    switch (tag) {
+    case tNull: return {};
+    case tInt1: return renderInteger(load<int8_t>(p), scratch);
+    case tInt2: return renderInteger(load<int16_t>(p), scratch);
+    case tInt4: return renderInteger(load<int32_t>(p), scratch);
+    case tInt8: return renderInteger(load<int64_t>(p), scratch);
+    case tReal: return renderReal(load<double>(p), scratch);
+    case tText: return {p + 4, load<uint32_t>(p)};
+    case tBlob: return renderHex(p + 4, load<uint32_t>(p), scratch);
+    }
+    return {};
+}
+
+size_t RowStore::storageBytes() const
+{
+    size_t total = m_rows.capacity() * sizeof(uint64_t);
+    for (size_t s : m_blockSizes)
+        total += s;
+    return total;
+}
+
+} // namespace ado::sqlite
