@@ -3,6 +3,7 @@
 #include <ibase.h>
 
 #include "ado_errors.h"
+#include "providers/row_blocks.h"
 
 using namespace Firebird;
 
@@ -26,16 +27,6 @@ void abandon(ITransaction *transaction)
         transaction->release();
     st.dispose();
 }
-
-// Marks the statement as running for cancel(), for the scope of one call.
-class RunningScope {
-public:
-    explicit RunningScope(std::atomic<bool> &flag) : m_flag(flag) { m_flag = true; }
-    ~RunningScope() { m_flag = false; }
-
-private:
-    std::atomic<bool> &m_flag;
-};
 
 } // namespace
 

@@ -4,21 +4,12 @@
 #include <unistd.h>
 
 #include "ado_errors.h"
+#include "providers/row_blocks.h"
 #include "sqlite_rowset.h"
 
 namespace ado::sqlite {
 
 namespace {
-
-// Marks the statement as running for cancel(), for the scope of one call.
-class RunningScope {
-public:
-    explicit RunningScope(std::atomic<bool> &flag) : m_flag(flag) { m_flag = true; }
-    ~RunningScope() { m_flag = false; }
-
-private:
-    std::atomic<bool> &m_flag;
-};
 
 // Finalizes a prepared statement when the scope ends.
 struct Finalizer {

@@ -9,9 +9,6 @@ namespace ado::sqlite {
 
 namespace {
 
-constexpr size_t kFirstBlock = 64 * 1024;
-constexpr size_t kMaxBlock = 4 * 1024 * 1024;
-
 // Cell tags: the storage class, and for integers how many bytes are kept.
 enum Tag : unsigned char { tNull, tInt1, tInt2, tInt4, tInt8, tReal, tText, tBlob };
 
@@ -80,36 +77,9 @@ std::string_view renderReal(double value, std::string &out)
     return out;
 }
 
-std::string_view renderHex(const char *p, size_t length, std::string &out)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    out.resize(length * 2);
-    for (size_t i = 0; i < length; ++i) {
-        unsigned char c = static_cast<unsigned char>(p[i]);
-        out[2 * i] = digits[c >> 4];
-        out[2 * i + 1] = digits[c & 15];
-    }
-    return out;
-}
-
 } // namespace
 
 RowStore::RowStore(std::vector<std::string> names) : m_names(std::move(names)), m_seen(m_names.size(), 0) {}
-
-char *RowStore::reserve(size_t bytes)
-{
-    if (m_blocks.empty() || m_used + bytes > m_blockSizes.back()) {
-        size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blockSizes.back() * 2, kMaxBlock);
-        size = std::max(size, bytes);
-        m_blocks.emplace_back(new char[size]);
-        m_blockSizes.push_back(size);
-        m_used = 0;
-    }
-    char *p = m_blocks.back().get() + m_used;
-    m_rows.push_back((uint64_t(m_blocks.size() - 1) << 32) | uint64_t(m_used));
-    m_used += bytes;
-    return p;
-}
 
 void RowStore::appendRow(sqlite3_stmt *statement)
 {
@@ -133,7 +103,7 @@ void RowStore::appendRow(sqlite3_stmt *statement)
         }
     }
 
-    char *p = reserve(size);
+    char *p = m_store.append(size);
     for (int i = 0; i < count; ++i) {
         const int type = sqlite3_column_type(statement, i);
         m_seen[size_t(i)] = static_cast<unsigned char>(m_seen[size_t(i)] | (1u << type));
@@ -175,8 +145,7 @@ void RowStore::appendRow(sqlite3_stmt *statement)
 
 const char *RowStore::cell(long long row, int field) const
 {
-    const uint64_t at = m_rows[size_t(row)];
-    const char *p = m_blocks[size_t(at >> 32)].get() + (at & 0xFFFFFFFFu);
+    const char *p = m_store.row(row);
     for (int i = 0; i < field; ++i) {
         const Tag tag = Tag(*p);
         p += 1 + payloadSize(tag, p + 1);
@@ -211,14 +180,6 @@ std::string_view RowStore::text(long long row, int field, std::string &scratch) 
     case tBlob: return renderHex(p + 4, load<uint32_t>(p), scratch);
     }
     return {};
-}
-
-size_t RowStore::storageBytes() const
-{
-    size_t total = m_rows.capacity() * sizeof(uint64_t);
-    for (size_t s : m_blockSizes)
-        total += s;
-    return total;
 }
 
 } // namespace ado::sqlite

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "provider.h"
+#include "providers/row_blocks.h"
 
 namespace ado::sqlite {
 
@@ -32,23 +33,19 @@ public:
     // Number when every value of the column seen is an integer or a real,
     // Binary when every one is a blob, Text otherwise (and for a column of nulls).
     FieldKind fieldKind(int field) const override;
-    long long rowCount() const override { return (long long)m_rows.size(); }
+    long long rowCount() const override { return m_store.count(); }
     bool isNull(long long row, int field) const override;
     std::string_view text(long long row, int field, std::string &scratch) const override;
 
     // Bytes held for the rows (blocks and index), for measurements.
-    size_t storageBytes() const;
+    size_t storageBytes() const { return m_store.storageBytes(); }
 
 private:
-    char *reserve(size_t bytes);
     const char *cell(long long row, int field) const;
 
     std::vector<std::string> m_names;
     std::vector<unsigned char> m_seen; // per column: the storage classes met, one bit each
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    std::vector<size_t> m_blockSizes;
-    size_t m_used = 0;            // bytes used in the last block
-    std::vector<uint64_t> m_rows; // block index << 32 | offset in block
+    RowBlocks m_store;
 };
 
 } // namespace ado::sqlite
