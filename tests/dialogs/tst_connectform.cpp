@@ -101,7 +101,7 @@ TEST_F(ConnectFormTest, EngineListShowsButtonPageAndDefaultPortPerEngine)
         EXPECT_EQ(dialog.edtPortNumber->text(), QString::fromLatin1(c.port));
     }
     EXPECT_EQ(engineAtPosition(-1), seNone);
-    EXPECT_EQ(engineAtPosition(9), seNone);
+    EXPECT_EQ(engineAtPosition(10), seNone);
 }
 
 TEST_F(ConnectFormTest, PortAndButtonFollowLaterEngineChoices)
@@ -550,6 +550,13 @@ INSTANTIATE_TEST_SUITE_P(
                             typeName(d.cmbServerName, dialogs_test::createFirebirdDatabase());
                             typeName(d.cmbUserName, "SYSDBA");
                             d.cmbPassword->setText("masterkey");
+                        }},
+        RealConnectCase{"SQLite", 9, [] { return true; },
+                        [](TFrmConnect &d) {
+                            typeName(d.cmbServerName, dialogs_test::createSQLiteDatabase());
+                            // Neither is used by the engine.
+                            typeName(d.cmbUserName, "anyone");
+                            d.cmbPassword->setText("unused");
                         }}),
     [](const ::testing::TestParamInfo<RealConnectCase> &info) {
         std::string n = info.param.name;
