@@ -16,6 +16,7 @@ packages=(
   libjpeg-dev libgtest-dev
   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev
   qt6-qpa-plugins xvfb xdotool x11-utils
+  desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()

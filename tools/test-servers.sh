@@ -4,6 +4,11 @@
 #
 #   tools/test-servers.sh start ENVFILE   start both, write their settings to ENVFILE
 #   tools/test-servers.sh stop ENVFILE    stop what ENVFILE names, remove the folders
+#   tools/test-servers.sh restart-pg|restart-my ENVFILE
+#                                         stop one server without waiting for its clients
+#                                         (PostgreSQL: immediate, no checkpoint) and start
+#                                         it again in its folder ("-": the settings in the
+#                                         environment)
 #
 # ENVFILE is a shell file of exports (TABULON_PG_*, TABULON_MY_*) that the test
 # command sources before it runs ctest. Never a system-wide service.
@@ -103,19 +108,7 @@ start_my() {
   "$MARIADB_INSTALL_DB" --no-defaults --datadir="$dir/data" "${runas[@]}" \
       --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1
   say "MariaDB: starting on $dir/mysql.sock and 127.0.0.1:$MY_PORT"
-  "$MARIADBD" --no-defaults --datadir="$dir/data" "${runas[@]}" \
-      --socket="$dir/mysql.sock" --port="$MY_PORT" --bind-address=127.0.0.1 \
-      --pid-file="$dir/mariadb.pid" --log-error="$dir/server.log" \
-      --skip-name-resolve --innodb-buffer-pool-size=128M --innodb-flush-log-at-trx-commit=0 \
-      --max-allowed-packet=64M --character-set-server=utf8mb4 >/dev/null 2>&1 &
-  for _ in $(seq 1 120); do
-    [ -S "$dir/mysql.sock" ] && "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot -e 'select 1' >/dev/null 2>&1 && break
-    sleep 0.5
-  done
-  if ! "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot -e 'select 1' >/dev/null 2>&1; then
-    tail -n 20 "$dir/server.log" >&2 2>/dev/null || true
-    die "MariaDB did not start (its log is above)"
-  fi
+  launch_my "$dir"
   "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot <<EOF
 CREATE USER '$MY_USER'@'localhost' IDENTIFIED BY '$MY_PASSWORD';
 CREATE USER '$MY_USER'@'127.0.0.1' IDENTIFIED BY '$MY_PASSWORD';
@@ -132,6 +125,38 @@ export TABULON_MY_USER='$MY_USER'
 export TABULON_MY_PASSWORD='$MY_PASSWORD'
 export TABULON_MY_DATABASE='tabulon_test'
 EOF
+}
+
+launch_my() {
+  local dir=$1 runas=()
+  [ "$(id -u)" = 0 ] && runas=(--user=mysql)
+  "$MARIADBD" --no-defaults --datadir="$dir/data" "${runas[@]}" \
+      --socket="$dir/mysql.sock" --port="$MY_PORT" --bind-address=127.0.0.1 \
+      --pid-file="$dir/mariadb.pid" --log-error="$dir/server.log" \
+      --skip-name-resolve --innodb-buffer-pool-size=128M --innodb-flush-log-at-trx-commit=0 \
+      --max-allowed-packet=64M --character-set-server=utf8mb4 >/dev/null 2>&1 &
+  for _ in $(seq 1 120); do
+    [ -S "$dir/mysql.sock" ] && "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot -e 'select 1' >/dev/null 2>&1 && break
+    sleep 0.5
+  done
+  if ! "$MARIADB" --no-defaults -S "$dir/mysql.sock" -uroot -e 'select 1' >/dev/null 2>&1; then
+    tail -n 20 "$dir/server.log" >&2 2>/dev/null || true
+    die "MariaDB did not start (its log is above)"
+  fi
+}
+
+restart() {
+  [ "$envfile" = - ] || . "$envfile"
+  MY_PORT=$TABULON_MY_PORT
+  case "$1" in
+    pg) as_postgres "$PG_CTL" -D "$TABULON_PG_DIR/data" -l "$TABULON_PG_DIR/server.log" \
+            -m immediate -w -t 60 restart >/dev/null ;;
+    my) local pid
+        pid=$(cat "$TABULON_MY_DIR/mariadb.pid")
+        kill "$pid"
+        while kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
+        launch_my "$TABULON_MY_DIR" ;;
+  esac
 }
 
 stop_all() {
@@ -164,5 +189,7 @@ case "$cmd" in
     say "settings in $envfile"
     ;;
   stop) stop_all ;;
-  *) echo "usage: $0 start|stop ENVFILE" >&2; exit 2 ;;
+  restart-pg) restart pg ;;
+  restart-my) restart my ;;
+  *) echo "usage: $0 start|stop|restart-pg|restart-my ENVFILE" >&2; exit 2 ;;
 esac

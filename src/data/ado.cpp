@@ -1,6 +1,10 @@
 #include "ado.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <thread>
+#include <utility>
 
 namespace ado {
 
@@ -16,17 +20,82 @@ TADOConnection::~TADOConnection()
     Close();
 }
 
+// One connection attempt, shared by the thread that connects and the caller
+// that waits for it; either may be the last to let go.
+struct TADOConnection::OpenAttempt {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;      // guarded by mutex
+    bool cancelled = false; // guarded by mutex
+    std::exception_ptr failure;
+    std::unique_ptr<ProviderConnection> provider;
+};
+
 void TADOConnection::Open()
 {
-    Close();
-    // Connect outside the lock so that Cancel never waits for a slow login.
-    std::unique_ptr<ProviderConnection> provider = ProviderRegistry::instance().create(ConnectionString);
-    provider->open();
+    m_restoring = false;
+    openProvider();
+}
+
+void TADOConnection::openProvider()
+{
+    closeProvider();
+    auto attempt = std::make_shared<OpenAttempt>();
+    attempt->provider = ProviderRegistry::instance().create(ConnectionString);
+    ProviderConnection *provider = attempt->provider.get();
+    {
+        std::lock_guard lock(m_cancelMutex);
+        m_opening = attempt;
+    }
+    // The login runs on a thread of its own, so that the caller can give up
+    // on a server that does not answer even when the client library offers
+    // no way to stop the attempt.
+    std::thread([attempt, provider] {
+        std::exception_ptr failure;
+        try {
+            provider->open();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::unique_lock lock(attempt->mutex);
+        attempt->done = true;
+        attempt->failure = failure;
+        if (attempt->cancelled) {
+            // No one waits any more: a session that came too late is closed here.
+            std::unique_ptr<ProviderConnection> abandoned = std::move(attempt->provider);
+            lock.unlock();
+            abandoned.reset();
+            return;
+        }
+        attempt->finished.notify_all();
+    }).detach();
+
+    std::unique_lock wait(attempt->mutex);
+    attempt->finished.wait(wait, [&] { return attempt->done || attempt->cancelled; });
+    // Cancel marks only an attempt that has not finished, and such an attempt
+    // is the thread's to close.
+    const bool cancelled = attempt->cancelled;
+    {
+        std::lock_guard lock(m_cancelMutex);
+        m_opening.reset();
+    }
+    if (cancelled)
+        throw ECancelled("Connecting was cancelled");
+    if (attempt->failure)
+        std::rethrow_exception(attempt->failure);
+    std::unique_ptr<ProviderConnection> opened = std::move(attempt->provider);
+    wait.unlock();
     std::lock_guard lock(m_cancelMutex);
-    m_provider = std::move(provider);
+    m_provider = std::move(opened);
 }
 
 void TADOConnection::Close()
+{
+    m_restoring = false;
+    closeProvider();
+}
+
+void TADOConnection::closeProvider()
 {
     std::unique_ptr<ProviderConnection> provider;
     {
@@ -45,8 +114,18 @@ bool TADOConnection::Connected() const
 
 void TADOConnection::ensureOpen()
 {
-    if (!Connected())
-        Open();
+    if (Connected())
+        return;
+    {
+        // A provider that is there but not open has lost its session; the
+        // mark stays until a new one is opened (a first try may fail).
+        std::lock_guard lock(m_cancelMutex);
+        if (m_provider)
+            m_restoring = true;
+    }
+    openProvider();
+    if (std::exchange(m_restoring, false) && OnSessionRestored)
+        OnSessionRestored();
 }
 
 ExecResult TADOConnection::ExecuteWithResult(const std::string &commandText)
@@ -101,6 +180,16 @@ void TADOConnection::Cancel()
     std::lock_guard lock(m_cancelMutex);
     if (m_provider)
         m_provider->cancel();
+    if (m_opening) {
+        std::lock_guard attemptLock(m_opening->mutex);
+        if (!m_opening->done) {
+            m_opening->cancelled = true;
+            // A provider that can stop its login does so; the others finish on their own.
+            if (m_opening->provider)
+                m_opening->provider->cancel();
+            m_opening->finished.notify_all();
+        }
+    }
 }
 
 void TADOConnection::attach(TADODataSet *dataSet)

@@ -8,6 +8,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,9 +38,16 @@ public:
     std::string ConnectionString;
     TCursorLocation CursorLocation = adUseClient;
     bool LoginPrompt = false; // never prompts; kept for the callers that set it
+    // Called after a statement has opened a new session in place of one that
+    // was lost (not after the first open, nor after Close), on the thread that
+    // runs the statement.
+    std::function<void()> OnSessionRestored;
 
     // Synchronous open with ConnectionString; a failure throws with the
-    // provider's message and leaves the connection closed.
+    // provider's message and leaves the connection closed. Cancel from
+    // another thread stops the attempt: Open then throws ECancelled at once,
+    // and an attempt that the client library cannot stop is left to end on
+    // its own, its session closed when it comes.
     void Open();
     void Close();
     bool Connected() const;
@@ -57,7 +65,8 @@ public:
     void GetTableNames(TStringList &list);
     void GetFieldNames(const std::string &table, TStringList &list);
 
-    // Thread-safe: stops the statement that runs on this connection now.
+    // Thread-safe: stops the statement that runs on this connection now, or
+    // the Open in progress.
     void Cancel();
 
     // The open provider session, or null when closed.
@@ -69,7 +78,12 @@ public:
 
 private:
     void ensureOpen();
+    void openProvider();
+    void closeProvider();
+    struct OpenAttempt;
     std::unique_ptr<ProviderConnection> m_provider;
+    std::shared_ptr<OpenAttempt> m_opening; // guarded by m_cancelMutex
+    bool m_restoring = false;               // a lost session waits for its successor
     std::vector<TADODataSet *> m_dataSets;
     mutable std::mutex m_cancelMutex; // guards m_provider against Cancel from another thread
 };

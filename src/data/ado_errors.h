@@ -4,6 +4,8 @@
 //   Exception            every failure carries a message (8-bit text)
 //   ├─ EProviderError    a failure that a provider (client library, server) reported;
 //   │                    the message is the provider's text, unchanged
+//   ├─ ECancelled        the user stopped a call that has no engine answer to show
+//   │                    (a connection attempt)
 //   └─ EDatabaseError    a failure of a data set ("Field 'x' not found", ...)
 //      └─ EADOError      a fault of the layer itself ("Invalid Enum Value", bad strings, ...)
 //
@@ -26,6 +28,11 @@ private:
 };
 
 class EProviderError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class ECancelled : public Exception {
 public:
     using Exception::Exception;
 };

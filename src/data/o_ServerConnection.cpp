@@ -1,5 +1,7 @@
 #include "o_ServerConnection.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <string_view>
 
@@ -55,6 +57,7 @@ TqdServerConnection::TqdServerConnection(QObject *owner)
 {
     m_adoConnection->LoginPrompt = false;
     m_adoConnection->CursorLocation = ado::adUseClient;
+    m_adoConnection->OnSessionRestored = [this] { sessionRestored(); };
     DBEngine = seNone;
     m_msSqlCommands = std::make_unique<TqdMSSQLCommands>(this);
     m_msAccessCommands = std::make_unique<TqdMSAccessCommands>(this);
@@ -177,6 +180,21 @@ void TqdServerConnection::DoReConnect()
         OnReConnect(this);
 }
 
+void TqdServerConnection::sessionRestored()
+{
+    auto notify = [this] {
+        if (OnConnect)
+            OnConnect(this);
+    };
+    // The handlers touch the window: from a worker they are queued to this
+    // object's thread (the statement does not wait for them, so a window
+    // thread that waits for the worker cannot lock up).
+    if (QThread::currentThread() == thread())
+        notify();
+    else
+        QMetaObject::invokeMethod(this, notify, Qt::QueuedConnection);
+}
+
 void TqdServerConnection::AssignConnection(const TqdServerConnection *source)
 {
     if (!source)
@@ -230,25 +248,33 @@ void TqdServerConnection::ListFields(TStringList *list, const std::string &dataB
 
 ado::TADODataSet *TqdServerConnection::OpenQuery(const std::string &statement)
 {
+    m_lastNotices.clear();
     auto query = std::make_unique<ado::TADODataSet>(m_adoConnection.get());
     query->Close();
     query->SetCommandText(statement);
-    query->Open();
+    ado::ExecResult result = m_adoConnection->ExecuteWithResult(query->CommandText());
+    if (!result.rows)
+        throw ado::EDatabaseError("CommandText does not return a result set");
+    m_lastNotices = std::move(result.notices);
+    query->OpenResult(std::move(result.rows));
     m_queryList.push_back(std::move(query));
     return m_queryList.back().get();
 }
 
 int TqdServerConnection::ExecSQL(const std::string &statement)
 {
-    int recordsAffected = 0;
-    m_adoConnection->Execute(statement, recordsAffected);
-    return recordsAffected;
+    m_lastNotices.clear();
+    ado::ExecResult result = m_adoConnection->ExecuteWithResult(statement);
+    m_lastNotices = std::move(result.notices);
+    return int(result.recordsAffected);
 }
 
 ado::TADODataSet *TqdServerConnection::RunStatement(const std::string &statement, int &recordsAffected)
 {
+    m_lastNotices.clear();
     ado::ExecResult result = m_adoConnection->ExecuteWithResult(statement);
     recordsAffected = int(result.recordsAffected);
+    m_lastNotices = std::move(result.notices);
     if (!result.rows)
         return nullptr;
     auto query = std::make_unique<ado::TADODataSet>(m_adoConnection.get());

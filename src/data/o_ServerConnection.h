@@ -85,6 +85,9 @@ public:
     // QueryList) when it produced a row set, else null with recordsAffected set.
     ado::TADODataSet *RunStatement(const std::string &statement, int &recordsAffected);
     void ReleaseQuery(ado::TADODataSet *dataSet);
+    // The notices and warnings of the last statement run by OpenQuery,
+    // ExecSQL or RunStatement.
+    const std::vector<std::string> &LastNotices() const { return m_lastNotices; }
     void LoadSchema(ado::SchemaEnum kind, ado::TDataSource *source);
 
     // The connection string for the current settings (also sets the cursor location).
@@ -99,6 +102,10 @@ protected:
 private:
     std::unique_ptr<ado::TADOConnection> m_adoConnection;
     std::vector<std::unique_ptr<ado::TADODataSet>> m_queryList;
+    std::vector<std::string> m_lastNotices;
+    // A statement opened a new session in place of a lost one: OnConnect, on
+    // this object's thread.
+    void sessionRestored();
     std::unique_ptr<TqdMSSQLCommands> m_msSqlCommands;
     std::unique_ptr<TqdMSAccessCommands> m_msAccessCommands;
     std::unique_ptr<TqdMySQLCommands> m_mySqlCommands;

@@ -174,4 +174,15 @@ std::string_view MemoryRowSet::text(long long row, int field, std::string &) con
     return std::string_view(m_data).substr(begin, end - begin);
 }
 
+std::string sessionLostMessage(const std::string &engineMessage, bool transactionWasOpen)
+{
+    if (!transactionWasOpen)
+        return engineMessage;
+    std::string message = engineMessage;
+    if (!message.empty())
+        message += '\n';
+    return message + "The connection to the server was lost while a transaction was open: the server has rolled "
+                     "the transaction back and none of its changes were kept. The next statement opens a new session.";
+}
+
 } // namespace ado

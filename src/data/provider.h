@@ -11,7 +11,7 @@
 // library's message unchanged. Nothing here opens a window.
 //
 // Threads: a connection is used by one thread at a time; cancel() is the one
-// call that may come from another thread while execute() runs.
+// call that may come from another thread while execute() or open() runs.
 
 #include <functional>
 #include <map>
@@ -67,7 +67,15 @@ struct SchemaRestrictions {
 struct ExecResult {
     std::unique_ptr<RowSet> rows;   // null when the statement returned no row set
     long long recordsAffected = -1; // -1 when the engine does not know
+    // What the engine said besides the result (notices, warnings), in order,
+    // as the engine worded them.
+    std::vector<std::string> notices;
 };
+
+// The message of a statement that found its session gone: the engine's text
+// and, when a transaction was open, that the transaction is lost with it. The
+// session stays closed; the next statement opens a new one.
+std::string sessionLostMessage(const std::string &engineMessage, bool transactionWasOpen);
 
 class ProviderConnection {
 public:
@@ -96,6 +104,9 @@ public:
 
     // Stop the statement that execute() is running on another thread. Safe to
     // call at any time, also when nothing runs. The connection stays usable.
+    // While open() runs, a provider whose client library can stop a login
+    // makes open() throw ECancelled soon; the others let it run on (the
+    // caller abandons such an attempt).
     virtual void cancel() = 0;
 };
 

@@ -15,6 +15,8 @@
 
 #include "o_AppError.h"
 #include "o_AppInfo.h"
+#include "o_BusyIndicator.h"
+#include "o_WorkerRun.h"
 #include "o_Jpeg.h"
 #include "o_Prompts.h"
 
@@ -279,6 +281,11 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
     btnCancel = ui->btnCancel;
     btnGetProviderInfo = ui->btnGetProviderInfo;
 
+    // While a connection is tried, the strip lies over the button row.
+    ConnectIndicator = new TqdBusyIndicator(TabControl1);
+    ConnectIndicator->setActivity(QStringLiteral("Connecting"));
+    ConnectIndicator->btnCancel()->setToolTip(QStringLiteral("Stop connecting (Esc)"));
+
     fitCaptionColumn({{ui->Label1, cmbServerEngine},
                       {ui->Label2, cmbServerName},
                       {ui->Label3, cmbUserName},
@@ -299,7 +306,8 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
 
     for (QObject *o : {static_cast<QObject *>(cmbServerEngine), static_cast<QObject *>(cmbServerName),
                        static_cast<QObject *>(cmbUserName), static_cast<QObject *>(cmbPassword),
-                       static_cast<QObject *>(edtPortNumber), static_cast<QObject *>(TabControl2)})
+                       static_cast<QObject *>(edtPortNumber), static_cast<QObject *>(TabControl2),
+                       static_cast<QObject *>(TabControl1)})
         o->installEventFilter(this);
 
     connect(cmbServerEngine, &QComboBox::currentIndexChanged, this, [this] { cmbServerEngineSelect(); });
@@ -419,6 +427,10 @@ void TFrmConnect::done(int result)
 
 bool TFrmConnect::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == TabControl1 && event->type() == QEvent::Resize) {
+        ConnectIndicator->setGeometry(TabControl1->rect());
+        return false;
+    }
     if (watched == TabControl2 && event->type() == QEvent::Resize) {
         // The extended page is docked to the bottom of its frame.
         const int h = ExtendedPropsPageControl->height();
@@ -516,7 +528,15 @@ void TFrmConnect::btnConnectClick()
         if (readTextAsInteger(edtPortNumber->text(), port))
             ServerConnection->Port = port;
         ServerConnection->DataBaseName = edtDataBaseName->text().toStdString();
-        ServerConnection->ReConnect();
+        // The attempt runs on a worker while the dialog keeps painting; Cancel
+        // (or Escape) gives the dialog back at once with its entries as they were.
+        TqdServerConnection *connection = ServerConnection;
+        try {
+            runOnWorker([connection] { connection->ReConnect(); }, ConnectIndicator,
+                        [connection] { connection->ADOConnection()->Cancel(); });
+        } catch (const ado::ECancelled &) {
+            return;
+        }
         accept();
     });
 }

@@ -24,6 +24,7 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class TFileDialog;
+class TqdBusyIndicator;
 
 // The folder that holds "serverlist.dat" and "userlist.dat": the application's
 // writable data folder, or the folder set with setHistoryFolder (empty = default).
@@ -65,6 +66,8 @@ public:
     QPushButton *btnCancel = nullptr;
     QPushButton *btnGetProviderInfo = nullptr;
     TFileDialog *OpenDialog = nullptr;
+    // "Connecting… 00:03" with Cancel, over the buttons while Connect waits.
+    TqdBusyIndicator *ConnectIndicator = nullptr;
 
     // Handlers. A key handler gets the typed character and sets it to 0 to discard it.
     void FormCreate();

@@ -8,6 +8,7 @@
 //   f_main_icons.cpp  the picture lists
 //   f_main_tree.cpp   the database tree and its popup commands
 //   f_main_tabs.cpp   tab, edit, file and help commands
+//   f_main_files.cpp  scripts named on the command line, and connecting their tabs
 
 #include <QIcon>
 #include <QMainWindow>
@@ -129,6 +130,14 @@ public:
     bool CloseTab(int index);
     void RunActiveTab();
     bool CloseAllTabs();
+
+    // Scripts named on the command line (f_main_files.cpp): each file in a tab
+    // of its own without a connection, the last one active. A file that cannot
+    // be read opens no tab; its failure is shown in the error box.
+    void OpenScriptFiles(const QStringList &fileNames);
+    // A tab without a connection gets one through the connect dialog before it
+    // runs; false when the user cancelled (or the connection failed).
+    bool ConnectTab(TqdSQLTab *tab);
 
 public slots:
     void mnuConnectClick();

@@ -12,6 +12,7 @@
 #include "f_About.h"
 #include "o_AppInfo.h"
 #include "o_FileInfo.h"
+#include "o_Help.h"
 #include "o_Prompts.h"
 #include "o_SQLTab.h"
 #include "o_SynMemo.h"
@@ -106,6 +107,8 @@ void TFrmMain::RunActiveTab()
     if (SQLPageControl->PageCount() == 0 || busy())
         return;
     TqdSQLTab *tab = SQLPageControl->SQLTab(SQLPageControl->ActivePageIndex());
+    if (tab->ServerConnection->DBEngine == seNone && !ConnectTab(tab))
+        return;
     auto *field = StatusBar->findChild<QLabel *>(QStringLiteral("StatusPanel"));
     if (tab->ExecuteSQL())
         field->setText(QStringLiteral("Info  : ") + QString::fromUtf8(tab->InfoMessage));
@@ -174,9 +177,10 @@ void TFrmMain::mnuOpenSQLScriptClick()
 
 void TFrmMain::TabulonHelp1Click()
 {
-    // The viewer's answer does not matter: a missing file reports nothing.
-    const QString helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Tabulon.chm");
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+    // The viewer's answer does not matter: a missing manual reports nothing.
+    const QString helpFile = help::findHelpFile(QCoreApplication::applicationDirPath());
+    if (!helpFile.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
 }
 
 void TFrmMain::About2Click() { ShowAbout(); }

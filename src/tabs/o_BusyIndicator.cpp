@@ -24,10 +24,11 @@ TqdBusyIndicator::TqdBusyIndicator(QWidget *parent) : QFrame(parent)
     hide();
 }
 
-QString TqdBusyIndicator::runningText(qint64 elapsedMs)
+QString TqdBusyIndicator::runningText(qint64 elapsedMs, const QString &activity)
 {
     const qint64 seconds = elapsedMs / 1000;
-    return QStringLiteral("Running\u2026 %1:%2")
+    return QStringLiteral("%1\u2026 %2:%3")
+        .arg(activity)
         .arg(seconds / 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
@@ -36,7 +37,7 @@ void TqdBusyIndicator::start()
 {
     m_elapsed.start();
     m_cancel->setEnabled(true);
-    m_label->setText(runningText(0));
+    m_label->setText(runningText(0, m_activity));
     m_timer.start();
 }
 
@@ -49,7 +50,7 @@ void TqdBusyIndicator::stop()
 void TqdBusyIndicator::tick()
 {
     const qint64 ms = m_elapsed.elapsed();
-    m_label->setText(runningText(ms));
+    m_label->setText(runningText(ms, m_activity));
     if (ms >= kShowDelayMs && !isVisible()) {
         show();
         raise();

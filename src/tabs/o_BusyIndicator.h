@@ -1,7 +1,7 @@
 #pragma once
 // The small frame a query tab shows while its statement runs: "Running…"
 // with the time elapsed, and a Cancel button. It appears only when the run
-// lasts longer than a moment.
+// lasts longer than a moment. The connect dialog shows one as "Connecting…".
 
 #include <QElapsedTimer>
 #include <QFrame>
@@ -23,8 +23,10 @@ public:
     // Start timing; the frame shows itself after kShowDelayMs.
     void start();
     void stop();
+    // What the frame says is going on ("Running" unless set).
+    void setActivity(const QString &activity) { m_activity = activity; }
     // "Running… 00:03"
-    static QString runningText(qint64 elapsedMs);
+    static QString runningText(qint64 elapsedMs, const QString &activity = QStringLiteral("Running"));
 
 signals:
     void cancelRequested();
@@ -35,4 +37,5 @@ private:
     QPushButton *m_cancel;
     QTimer m_timer;
     QElapsedTimer m_elapsed;
+    QString m_activity = QStringLiteral("Running");
 };

@@ -177,6 +177,9 @@ bool TqdSQLTab::ExecuteSQL()
         } else {
             InfoMessage = "Commands executed successfully...";
         }
+        // The engine's notices and warnings are counted until they have a place of their own.
+        if (const size_t notices = ServerConnection->LastNotices().size())
+            InfoMessage += notices == 1 ? " (1 notice)" : " (" + std::to_string(notices) + " notices)";
         return true;
     } catch (const ado::EADOError &e) {
         ErrorMessage = e.message();
@@ -188,19 +191,23 @@ void TqdSQLTab::OpenScript(TFileDialog *dialog)
 {
     if (!dialog || !dialog->Execute())
         return;
-    LoadScript(dialog->FileName);
+    const QString fileName = dialog->FileName;
+    if (!QFileInfo::exists(fileName))
+        return;
+    LoadScript(fileName);
 }
 
 void TqdSQLTab::LoadScript(const QString &fileName)
 {
-    if (!QFileInfo::exists(fileName))
-        return;
     SynMemo->Lines().Clear();
     SynMemo->Lines().LoadFromFile(fileName);
     Saved = true;
     const std::string &server = ServerConnection->ServerName;
-    SetCaption(QStringLiteral("%1 [%2]").arg(QString::fromUtf8(server.data(), qsizetype(server.size())),
-                                             QFileInfo(fileName).fileName()));
+    const QString name = QFileInfo(fileName).fileName();
+    if (server.empty())
+        SetCaption(name);
+    else
+        SetCaption(QStringLiteral("%1 [%2]").arg(QString::fromUtf8(server.data(), qsizetype(server.size())), name));
 }
 
 void TqdSQLTab::SaveScript(TFileDialog *dialog)

@@ -43,8 +43,9 @@ public:
     // thread; the window keeps painting and shows a busy indicator with Cancel.
     bool ExecuteSQL();
     void OpenScript(TFileDialog *dialog);
-    // Loads a script file into the editor as OpenScript does once a file is
-    // chosen; a file that does not exist changes nothing.
+    // Replaces the text with the file's bytes and marks the tab saved; the
+    // caption is "server [file name]", the file name alone without a server.
+    // A file that cannot be read throws and leaves the text empty.
     void LoadScript(const QString &fileName);
     void SaveScript(TFileDialog *dialog);
     void MarkModified();

@@ -2,6 +2,7 @@
 #include "main_fixture.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -172,12 +173,25 @@ public slots:
 
 TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgramAndReportsNothing)
 {
+    // The test programs sit in build/tests, so the build's manual is at
+    // ../share/doc/tabulon as in an installed layout: F1 opens it. A help
+    // file beside the program comes first.
+    const QString helpFile = QCoreApplication::applicationDirPath() + "/Tabulon.chm";
+    ASSERT_FALSE(QFile::exists(helpFile));
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
     QTest::keyClick(w.get(), Qt::Key_F1);
+    ASSERT_EQ(recorder.urls.size(), 1);
+    EXPECT_EQ(recorder.urls.takeFirst(), QUrl::fromLocalFile(QStringLiteral(TABULON_BINARY_DIR "/share/doc/tabulon/index.html")));
+
+    QFile placed(helpFile);
+    ASSERT_TRUE(placed.open(QIODevice::WriteOnly));
+    placed.close();
+    QTest::keyClick(w.get(), Qt::Key_F1);
+    placed.remove();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     ASSERT_EQ(recorder.urls.size(), 1);
-    EXPECT_EQ(recorder.urls[0], QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Tabulon.chm"));
+    EXPECT_EQ(recorder.urls[0], QUrl::fromLocalFile(helpFile));
     EXPECT_TRUE(messages.empty());
 }
 

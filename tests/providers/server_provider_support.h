@@ -7,10 +7,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "provider.h"
 
@@ -36,6 +38,52 @@ inline long long heapInUse()
     const struct mallinfo2 m = ::mallinfo2();
     return (long long)(m.uordblks + m.hblkhd);
 }
+
+// A server on a loopback port that accepts every connection and never says
+// a word; the connections stay open until it is destroyed.
+class SilentListener {
+public:
+    SilentListener()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        ::listen(m_fd, 16);
+        socklen_t len = sizeof a;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &len);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] {
+            for (;;) {
+                const int client = ::accept(m_fd, nullptr, nullptr);
+                if (client < 0 || m_stop)
+                    break;
+                m_clients.push_back(client);
+                ++m_accepted;
+            }
+        });
+    }
+    ~SilentListener()
+    {
+        m_stop = true;
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+        for (int c : m_clients)
+            ::close(c);
+    }
+    int port() const { return m_port; }
+    int accepted() const { return m_accepted; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_accepted{0};
+    std::vector<int> m_clients;
+    std::thread m_thread;
+};
 
 inline double secondsSince(std::chrono::steady_clock::time_point start)
 {

@@ -251,3 +251,34 @@ TEST_F(FirebirdTest, CancelStopsALongStatementAndTheConnectionGoesOn)
 }
 
 } // namespace
+
+namespace {
+
+// An attachment deleted from another one is a session lost: the statement
+// that meets it says whether a transaction went with it, and the connection
+// is closed so that it can be opened again.
+TEST_F(FirebirdTest, LostAttachmentTellsOfTheOpenTransaction)
+{
+    exec("create table lost_rows (id integer)");
+    struct Case {
+        const char *tail;
+        bool transactionOpen;
+        const char *rowsAfter;
+    };
+    for (const Case &c : {Case{"ctype=NONE;auto_commit=false", true, "0"}, Case{"ctype=NONE;auto_commit=true", false, "1"}}) {
+        SCOPED_TRACE(c.tail);
+        exec("delete from lost_rows");
+        auto victim = connect(c.tail);
+        victim->execute("insert into lost_rows values (1)");
+        const std::string id = victim->execute("select current_connection from rdb$database").rows->value(0, 0);
+        exec("delete from mon$attachments where mon$attachment_id = " + id);
+        const std::string message = providerMessage([&] { victim->execute("insert into lost_rows values (2)"); });
+        EXPECT_EQ(message.find("while a transaction was open") != std::string::npos, c.transactionOpen) << message;
+        EXPECT_FALSE(victim->isOpen());
+        EXPECT_EQ(query("select count(*) from lost_rows")->value(0, 0), c.rowsAfter);
+        victim->open();
+        EXPECT_EQ(victim->execute("select count(*) from lost_rows").rows->value(0, 0), c.rowsAfter);
+    }
+}
+
+} // namespace

@@ -8,9 +8,11 @@
 #include "o_SQLTab.h"
 #include "testenv.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -228,4 +230,40 @@ TEST(MyTab, QueryAndCountOnMariaDB)
         ASSERT_TRUE(tab->ExecuteSQL()) << k.sql << ": " << tab->ErrorMessage;
         EXPECT_EQ(tab->InfoMessage, k.info) << k.sql;
     }
+}
+
+TEST_F(PgTab, EngineNoticesAreCountedInTheStatusLine)
+{
+    REQUIRE_PG();
+    const struct {
+        const char *sql;
+        const char *info;
+    } cases[] = {
+        {"commit", "Commands executed successfully... (1 notice)"},
+        {"select 1", "1 Records fetched"},
+        {"do $$ begin raise notice 'a'; raise notice 'b'; end $$", "Commands executed successfully... (2 notices)"},
+        {"do $$ begin raise warning 'w'; end $$; select id from tabrun_items", "5 Records fetched (1 notice)"},
+        {"delete from tabrun_items where id = 1", "1 Records Affected"},
+    };
+    for (const auto &c : cases) {
+        ASSERT_TRUE(run(c.sql)) << tab->ErrorMessage;
+        EXPECT_EQ(tab->InfoMessage, c.info) << c.sql;
+    }
+}
+
+// The run after a lost session connects again on the worker; the tab hears
+// of it on the window thread.
+TEST_F(PgTab, RunAfterALostSessionReconnectsAndTellsTheWindow)
+{
+    REQUIRE_PG();
+    TqdServerConnection *c = tab->ServerConnection;
+    std::vector<bool> onWindowThread;
+    c->OnConnect = [&](TqdServerConnection *) { onWindowThread.push_back(QThread::currentThread() == qApp->thread()); };
+    const QString pid = scalar("select pg_backend_pid()");
+    testenv::pgExec("select pg_terminate_backend(" + pid.toStdString() + ")");
+    EXPECT_THROW(run("select 1"), ado::EProviderError);
+    EXPECT_FALSE(c->Connected());
+    EXPECT_NE(scalar("select pg_backend_pid()"), pid);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(onWindowThread, std::vector<bool>{true});
 }

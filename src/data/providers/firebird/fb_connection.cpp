@@ -28,6 +28,33 @@ void abandon(ITransaction *transaction)
     st.dispose();
 }
 
+// Whether a failure means that the attachment is gone: the server went down,
+// the connection broke, or the attachment was shut down or deleted.
+bool attachmentLost(const IStatus *status)
+{
+    const ISC_STATUS *v = status->getErrors();
+    while (v && *v != isc_arg_end) {
+        const ISC_STATUS type = *v++;
+        const ISC_STATUS value = *v++;
+        if (type == isc_arg_cstring)
+            ++v; // a length and then the text
+        else if (type == isc_arg_gds)
+            switch (value) {
+            case isc_shutdown:
+            case isc_conn_lost:
+            case isc_network_error:
+            case isc_net_read_err:
+            case isc_net_write_err:
+            case isc_lost_db_connection:
+            case isc_att_shutdown:
+                return true;
+            default:
+                break;
+            }
+    }
+    return false;
+}
+
 } // namespace
 
 Connection::Connection(ConnectionString settings) : m_settings(std::move(settings)) {}
@@ -116,6 +143,7 @@ ExecResult Connection::run(const std::string &statement)
     if (!m_attachment)
         throw EProviderError("The connection is not open");
     m_cancelRequested = false;
+    const bool transactionOpen = m_transaction != nullptr;
     ITransaction *own = nullptr;
     try {
         Status st;
@@ -139,9 +167,30 @@ ExecResult Connection::run(const std::string &statement)
     } catch (const FbException &e) {
         abandon(own);
         std::string text = statusText(e.getStatus());
+        if (attachmentLost(e.getStatus())) {
+            dropLostAttachment();
+            throw EProviderError(sessionLostMessage(text, transactionOpen));
+        }
         clearPendingCancel();
         throw EProviderError(text);
     }
+}
+
+void Connection::dropLostAttachment()
+{
+    IAttachment *attachment;
+    {
+        std::lock_guard lock(m_cancelMutex);
+        attachment = m_attachment;
+        m_attachment = nullptr;
+    }
+    m_cancelRequested = false;
+    // Nothing can be ended on the server any more; only the client's objects go.
+    if (m_transaction)
+        m_transaction->release();
+    m_transaction = nullptr;
+    if (attachment)
+        attachment->release();
 }
 
 ExecResult Connection::runIn(ITransaction *&transaction, const std::string &statement, Status &st)

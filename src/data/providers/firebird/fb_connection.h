@@ -39,6 +39,8 @@ private:
     void readBlob(Firebird::ITransaction *transaction, const ISC_QUAD &id, std::string &out, Status &st);
     Firebird::ITransaction *startTransaction(Status &st);
     void clearPendingCancel();
+    // After a failure that ended the attachment: closed without a word to the server.
+    void dropLostAttachment();
     std::vector<std::string> firstColumn(const std::string &statement);
 
     ConnectionString m_settings;

@@ -35,36 +35,77 @@ MYSQL *MyConnection::requireOpen() const
     return m_mysql;
 }
 
-void MyConnection::fail()
+bool MyConnection::transactionOpen() const
+{
+    unsigned int status = 0;
+    return m_mysql && mariadb_get_infov(m_mysql, MARIADB_CONNECTION_SERVER_STATUS, &status) == 0 &&
+           (status & SERVER_STATUS_IN_TRANS) != 0;
+}
+
+void MyConnection::fail(bool transactionWasOpen)
 {
     std::string message = mysql_error(m_mysql);
     const unsigned int code = mysql_errno(m_mysql);
-    if (code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == ER_CONNECTION_KILLED)
+    if (code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == ER_CONNECTION_KILLED) {
         close();
+        throw EProviderError(sessionLostMessage(message, transactionWasOpen));
+    }
     throw EProviderError(message);
+}
+
+void MyConnection::collectWarnings(unsigned int count, bool lastResult, std::vector<std::string> &notices)
+{
+    if (count == 0)
+        return;
+    // Their texts can be asked for only once no further result is pending.
+    if (lastResult) {
+        const size_t before = notices.size();
+        static const std::string show = "SHOW WARNINGS";
+        if (mysql_real_query(m_mysql, show.data(), show.size()) == 0) {
+            if (MYSQL_RES *result = mysql_store_result(m_mysql)) {
+                while (MYSQL_ROW row = mysql_fetch_row(result))
+                    notices.push_back(std::string(row[0] ? row[0] : "") + " " + (row[1] ? row[1] : "") + ": " +
+                                      (row[2] ? row[2] : ""));
+                mysql_free_result(result);
+            }
+        }
+        // The server keeps a limited number of texts; the rest are counted.
+        const size_t listed = notices.size() - before;
+        if (listed >= count)
+            return;
+        count -= unsigned(listed);
+    }
+    notices.push_back(count == 1 ? std::string("Warning: 1 warning whose text the server did not keep")
+                                 : "Warning: " + std::to_string(count) + " warnings whose texts the server did not keep");
 }
 
 ExecResult MyConnection::execute(const std::string &statement)
 {
     MYSQL *m = requireOpen();
+    const bool inTransaction = transactionOpen();
     if (mysql_real_query(m, statement.data(), statement.size()))
-        fail();
+        fail(inTransaction);
     // Of several results the last row set counts; without one, the last count.
     ExecResult out;
     for (;;) {
         if (mysql_field_count(m) > 0) {
             MYSQL_RES *result = mysql_store_result(m);
             if (!result)
-                fail();
+                fail(inTransaction);
             out.rows = std::make_unique<MyRowSet>(result);
             out.recordsAffected = out.rows->rowCount();
         } else if (!out.rows) {
             const my_ulonglong n = mysql_affected_rows(m);
             out.recordsAffected = n == (my_ulonglong)-1 ? -1 : (long long)n;
         }
+        const unsigned int warnings = mysql_warning_count(m);
+        const bool last = !mysql_more_results(m);
+        collectWarnings(warnings, last, out.notices);
+        if (last)
+            return out;
         const int next = mysql_next_result(m);
         if (next > 0)
-            fail();
+            fail(inTransaction);
         if (next < 0)
             return out;
     }

@@ -5,6 +5,8 @@
 #include <mysql.h>
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "my_session.h"
 #include "provider.h"
@@ -26,8 +28,13 @@ public:
 
 private:
     MYSQL *requireOpen() const;
-    // Throws the session's last error; a session that the server dropped is closed first.
-    [[noreturn]] void fail();
+    // Throws the session's last error; a session that the server dropped is
+    // closed first, and the message tells whether a transaction went with it.
+    [[noreturn]] void fail(bool transactionWasOpen = false);
+    bool transactionOpen() const;
+    // Adds a result's warnings to `notices`: their texts when no result
+    // follows, else their number.
+    void collectWarnings(unsigned int count, bool lastResult, std::vector<std::string> &notices);
 
     const SessionSettings m_settings;
     MYSQL *m_mysql = nullptr;

@@ -1,31 +1,14 @@
 #include "odbc_connection.h"
 
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 
 #include "access_catalog.h"
+#include "access_file.h"
 #include "ado_errors.h"
 #include "odbc_schema.h"
 
 namespace ado::odbc {
 namespace {
-
-// Jet's own wording for the two ways an Access file fails to open; the
-// MDBTools driver leaves no diagnostic record in either case.
-void checkAccessFile(const std::string &path)
-{
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error))
-        throw EProviderError("Could not find file '" + path + "'.");
-    std::ifstream file(path, std::ios::binary);
-    char header[20] = {};
-    if (!file || !file.read(header, sizeof header))
-        throw EProviderError("Unrecognized database format '" + path + "'.");
-    const std::string_view signature(header + 4, 15);
-    if (signature != "Standard Jet DB" && signature != "Standard ACE DB")
-        throw EProviderError("Unrecognized database format '" + path + "'.");
-}
 
 bool firstStateIs(SQLSMALLINT type, SQLHANDLE handle, const char *state)
 {
@@ -39,14 +22,18 @@ bool firstStateIs(SQLSMALLINT type, SQLHANDLE handle, const char *state)
 
 } // namespace
 
-// Registers a statement for cancel() while it runs; unregisters before it is freed.
+// Registers a statement for cancel() while it runs; unregisters before it is
+// freed, so that cancel() never reaches a handle that is gone or reused. For
+// the Access driver it also catches the driver's output for the statement.
 class OdbcConnection::RunningStatement {
 public:
     explicit RunningStatement(OdbcConnection &connection)
-        : m_connection(connection), m_handle(SQL_HANDLE_STMT, connection.m_dbc.get())
+        : m_connection(connection), m_capture(connection.m_target.engine == Engine::Access),
+          m_handle(SQL_HANDLE_STMT, connection.m_dbc.get())
     {
         std::lock_guard lock(m_connection.m_cancelMutex);
         m_connection.m_running = m_handle.get();
+        m_connection.m_cancelled = false;
     }
     ~RunningStatement()
     {
@@ -54,9 +41,37 @@ public:
         m_connection.m_running = SQL_NULL_HANDLE;
     }
     SQLHSTMT get() const { return m_handle.get(); }
+    const std::atomic<bool> &cancelled() const { return m_connection.m_cancelled; }
+    // Runs `work` on the statement. When the driver told of a page that it
+    // could not read, that is the failure: the rows it returned are fewer
+    // than the file holds, or its own message ("Couldn't parse SQL") hides
+    // the cause.
+    template <class Work>
+    auto reading(Work work) const
+    {
+        auto result = [&] {
+            try {
+                return work();
+            } catch (const EProviderError &) {
+                checkReads();
+                throw;
+            }
+        }();
+        checkReads();
+        return result;
+    }
 
 private:
+    void checkReads() const
+    {
+        const std::string error = m_capture.readError();
+        if (!error.empty())
+            throw EProviderError("The database file '" + m_connection.m_target.dataSource +
+                                 "' could not be read: " + error);
+    }
+
     OdbcConnection &m_connection;
+    DriverOutputCapture m_capture;
     Handle m_handle; // freed after the destructor body has unregistered it
 };
 
@@ -73,6 +88,7 @@ void OdbcConnection::open()
     DriverTarget target = translate(m_connectionString, registeredDrivers());
     if (target.engine == Engine::Access)
         checkAccessFile(target.dataSource);
+    const DriverOutputCapture capture(target.engine == Engine::Access);
     Handle env = makeEnvironment();
     Handle dbc(SQL_HANDLE_DBC, env.get());
     SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(30), 0);
@@ -106,6 +122,7 @@ void OdbcConnection::close()
         std::lock_guard lock(m_cancelMutex);
         m_running = SQL_NULL_HANDLE;
     }
+    const DriverOutputCapture capture(m_target.engine == Engine::Access);
     m_dbc.reset();
     m_env.reset();
     m_open = false;
@@ -125,6 +142,11 @@ ExecResult OdbcConnection::execute(const std::string &statement)
     const std::string text =
         m_target.engine == Engine::Access ? statement.substr(statementStart(statement)) : statement;
     RunningStatement running(*this);
+    return running.reading([&] { return runStatement(running, text); });
+}
+
+ExecResult OdbcConnection::runStatement(RunningStatement &running, const std::string &text)
+{
     const SQLHSTMT stmt = running.get();
     SQLRETURN rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR *>(const_cast<char *>(text.c_str())),
                                  SQLINTEGER(text.size()));
@@ -139,7 +161,7 @@ ExecResult OdbcConnection::execute(const std::string &statement)
         check(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt, "The driver could not describe the result.");
         if (columns > 0) {
             if (!result.rows)
-                result.rows = OdbcRowSet::fetchAll(stmt);
+                result.rows = OdbcRowSet::fetchAll(stmt, &running.cancelled());
             else
                 SQLCloseCursor(stmt);
         } else {
@@ -176,15 +198,22 @@ std::unique_ptr<RowSet> OdbcConnection::openSchema(SchemaEnum kind, const Schema
 void OdbcConnection::cancel()
 {
     std::lock_guard lock(m_cancelMutex);
-    if (m_running != SQL_NULL_HANDLE)
+    if (m_running == SQL_NULL_HANDLE)
+        return;
+    m_cancelled = true; // the fetch stops before its next block
+    // The MDBTools driver frees the statement's state in SQLCancel while the
+    // fetch still uses it; its statements stop at the flag alone.
+    if (m_target.engine != Engine::Access)
         SQLCancel(m_running);
 }
 
 std::unique_ptr<OdbcRowSet> OdbcConnection::catalog(const std::function<SQLRETURN(SQLHSTMT)> &call)
 {
     RunningStatement running(*this);
-    check(call(running.get()), SQL_HANDLE_STMT, running.get(), "The driver failed to answer a catalogue request.");
-    return OdbcRowSet::fetchAll(running.get());
+    return running.reading([&] {
+        check(call(running.get()), SQL_HANDLE_STMT, running.get(), "The driver failed to answer a catalogue request.");
+        return OdbcRowSet::fetchAll(running.get(), &running.cancelled());
+    });
 }
 
 std::unique_ptr<OdbcRowSet> OdbcConnection::query(const std::string &statement)

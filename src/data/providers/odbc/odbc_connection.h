@@ -3,12 +3,14 @@
 // only), SQL Server (Microsoft's driver or FreeTDS), Oracle, and any other
 // DRIVER={...} string.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 
+#include "access_file.h"
 #include "odbc_api.h"
 #include "odbc_driver_strings.h"
 #include "odbc_rowset.h"
@@ -40,6 +42,7 @@ public:
 
 private:
     class RunningStatement;
+    ExecResult runStatement(RunningStatement &running, const std::string &text);
     ConnectionString m_connectionString;
     DriverTarget m_target;
     Handle m_env;
@@ -48,6 +51,7 @@ private:
     std::string m_searchEscape;
     std::mutex m_cancelMutex;
     SQLHSTMT m_running = SQL_NULL_HANDLE; // guarded by m_cancelMutex
+    std::atomic<bool> m_cancelled{false}; // set by cancel() for the statement that runs
 };
 
 // The first keyword of a statement after blanks, comments and opening

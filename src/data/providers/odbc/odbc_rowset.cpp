@@ -12,15 +12,29 @@ namespace ado::odbc {
 
 // ---- CellStore ----
 
+CellStore::Place CellStore::place(unsigned long long offset)
+{
+    // Blocks grow from kFirstBlock, doubling, to kLastBlock; the doubling
+    // blocks together hold kGrowthBytes.
+    if (offset < kGrowthBytes) {
+        size_t block = 0;
+        while ((kFirstBlock << (block + 1)) - kFirstBlock <= offset)
+            ++block;
+        const unsigned long long start = (kFirstBlock << block) - kFirstBlock;
+        return {block, size_t(offset - start), size_t(kFirstBlock << block)};
+    }
+    const unsigned long long past = offset - kGrowthBytes;
+    return {kGrowingBlocks + size_t(past / kLastBlock), size_t(past % kLastBlock), kLastBlock};
+}
+
 void CellStore::append(const char *data, size_t length)
 {
     while (length > 0) {
-        const size_t offset = size_t(m_size % kBlockSize);
-        if (offset == 0 && m_blocks.size() * kBlockSize <= m_size)
-            m_blocks.push_back(std::make_unique<char[]>(kBlockSize));
-        const size_t room = kBlockSize - offset;
-        const size_t piece = std::min(room, length);
-        std::memcpy(m_blocks.back().get() + offset, data, piece);
+        const Place at = place(m_size);
+        if (at.block == m_blocks.size())
+            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(at.size));
+        const size_t piece = std::min(at.size - at.offset, length);
+        std::memcpy(m_blocks[at.block].get() + at.offset, data, piece);
         m_size += piece;
         data += piece;
         length -= piece;
@@ -33,23 +47,33 @@ void CellStore::appendNull()
     m_ends.push_back(m_size | kNullBit);
 }
 
+size_t CellStore::reservedBytes() const
+{
+    return blockBytes(m_blocks.size());
+}
+
+size_t CellStore::blockBytes(size_t blocks)
+{
+    if (blocks <= kGrowingBlocks)
+        return size_t((kFirstBlock << blocks) - kFirstBlock);
+    return size_t(kGrowthBytes) + (blocks - kGrowingBlocks) * kLastBlock;
+}
+
 std::string_view CellStore::view(size_t cell, std::string &scratch) const
 {
     const unsigned long long stop = end(cell);
     const unsigned long long start = cell == 0 ? 0 : end(cell - 1);
     if (stop == start)
         return {};
-    const size_t firstBlock = size_t(start / kBlockSize);
-    const size_t lastBlock = size_t((stop - 1) / kBlockSize);
-    if (firstBlock == lastBlock)
-        return {m_blocks[firstBlock].get() + start % kBlockSize, size_t(stop - start)};
+    const Place first = place(start);
+    if (first.size - first.offset >= stop - start)
+        return {m_blocks[first.block].get() + first.offset, size_t(stop - start)};
     scratch.clear();
     scratch.reserve(size_t(stop - start));
     for (unsigned long long at = start; at < stop;) {
-        const size_t block = size_t(at / kBlockSize);
-        const size_t offset = size_t(at % kBlockSize);
-        const size_t piece = size_t(std::min<unsigned long long>(kBlockSize - offset, stop - at));
-        scratch.append(m_blocks[block].get() + offset, piece);
+        const Place here = place(at);
+        const size_t piece = size_t(std::min<unsigned long long>(here.size - here.offset, stop - at));
+        scratch.append(m_blocks[here.block].get() + here.offset, piece);
         at += piece;
     }
     return scratch;
@@ -105,6 +129,12 @@ size_t boundWidth(SQLSMALLINT type, SQLULEN size)
     }
 }
 
+void stopIfCancelled(const std::atomic<bool> *cancelled)
+{
+    if (cancelled && cancelled->load())
+        throw EProviderError("[HY008] Operation canceled");
+}
+
 [[noreturn]] void fail(SQLHSTMT statement, const char *fallback)
 {
     std::string message = diagnostics(SQL_HANDLE_STMT, statement);
@@ -113,7 +143,7 @@ size_t boundWidth(SQLSMALLINT type, SQLULEN size)
 
 } // namespace
 
-std::unique_ptr<OdbcRowSet> OdbcRowSet::fetchAll(SQLHSTMT statement)
+std::unique_ptr<OdbcRowSet> OdbcRowSet::fetchAll(SQLHSTMT statement, const std::atomic<bool> *cancelled)
 {
     std::unique_ptr<OdbcRowSet> rows(new OdbcRowSet);
     rows->describe(statement);
@@ -137,9 +167,9 @@ std::unique_ptr<OdbcRowSet> OdbcRowSet::fetchAll(SQLHSTMT statement)
         }
     }
     if (rowsPerFetch > 1)
-        rows->fetchBlocks(statement, rowsPerFetch);
+        rows->fetchBlocks(statement, rowsPerFetch, cancelled);
     else
-        rows->fetchRowByRow(statement);
+        rows->fetchRowByRow(statement, cancelled);
     return rows;
 }
 
@@ -170,7 +200,7 @@ void OdbcRowSet::describe(SQLHSTMT statement)
     }
 }
 
-void OdbcRowSet::fetchBlocks(SQLHSTMT statement, size_t rowsPerFetch)
+void OdbcRowSet::fetchBlocks(SQLHSTMT statement, size_t rowsPerFetch, const std::atomic<bool> *cancelled)
 {
     struct Buffer {
         std::vector<char> data;
@@ -203,6 +233,7 @@ void OdbcRowSet::fetchBlocks(SQLHSTMT statement, size_t rowsPerFetch)
     } reset{statement};
 
     for (;;) {
+        stopIfCancelled(cancelled);
         fetched = 0;
         SQLRETURN rc = SQLFetch(statement);
         if (rc == SQL_NO_DATA)
@@ -231,11 +262,12 @@ void OdbcRowSet::fetchBlocks(SQLHSTMT statement, size_t rowsPerFetch)
     }
 }
 
-void OdbcRowSet::fetchRowByRow(SQLHSTMT statement)
+void OdbcRowSet::fetchRowByRow(SQLHSTMT statement, const std::atomic<bool> *cancelled)
 {
     std::vector<char> chunk(64 * 1024);
     std::string value;
     for (;;) {
+        stopIfCancelled(cancelled);
         SQLRETURN rc = SQLFetch(statement);
         if (rc == SQL_NO_DATA)
             break;

@@ -7,6 +7,7 @@
 
 #include <sql.h>
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <string>
@@ -16,7 +17,9 @@
 
 namespace ado::odbc {
 
-// Byte stream in fixed blocks that never move, with one end offset per cell.
+// Byte stream in blocks that never move, with one end offset per cell. The
+// first block is small and each next one twice the size, up to a limit, so a
+// small result costs little and a large one few allocations.
 class CellStore {
 public:
     void append(const char *data, size_t length);
@@ -25,10 +28,24 @@ public:
     bool isNull(size_t cell) const { return (m_ends[cell] & kNullBit) != 0; }
     // A view into a block, or into `scratch` when the cell spans two blocks.
     std::string_view view(size_t cell, std::string &scratch) const;
+    // Bytes held by the blocks allocated so far.
+    size_t reservedBytes() const;
+
+    static constexpr size_t kFirstBlock = size_t(4) << 10;
+    static constexpr size_t kLastBlock = size_t(1) << 20;
 
 private:
-    static constexpr size_t kBlockSize = size_t(1) << 20;
+    static constexpr size_t kGrowingBlocks = 8; // kFirstBlock << 8 == kLastBlock
+    static constexpr unsigned long long kGrowthBytes = (kFirstBlock << kGrowingBlocks) - kFirstBlock;
+    static_assert((kFirstBlock << kGrowingBlocks) == kLastBlock);
     static constexpr unsigned long long kNullBit = 1ull << 63;
+    struct Place {
+        size_t block;
+        size_t offset; // within the block
+        size_t size;   // of the block
+    };
+    static Place place(unsigned long long offset);
+    static size_t blockBytes(size_t blocks);
     unsigned long long end(size_t cell) const { return m_ends[cell] & ~kNullBit; }
     std::vector<std::unique_ptr<char[]>> m_blocks;
     unsigned long long m_size = 0;
@@ -38,8 +55,9 @@ private:
 class OdbcRowSet : public RowSet {
 public:
     // Reads every row of the statement's current result (it must have columns).
-    // Throws EProviderError with the driver's diagnostics.
-    static std::unique_ptr<OdbcRowSet> fetchAll(SQLHSTMT statement);
+    // Throws EProviderError with the driver's diagnostics, and "[HY008]
+    // Operation canceled" when `cancelled` is set between two fetches.
+    static std::unique_ptr<OdbcRowSet> fetchAll(SQLHSTMT statement, const std::atomic<bool> *cancelled = nullptr);
 
     int fieldCount() const override { return int(m_columns.size()); }
     std::string fieldName(int field) const override { return m_columns[size_t(field)].name; }
@@ -58,8 +76,8 @@ private:
         size_t width = 0; // bound buffer width; 0: read with SQLGetData
     };
     void describe(SQLHSTMT statement);
-    void fetchBlocks(SQLHSTMT statement, size_t rowsPerFetch);
-    void fetchRowByRow(SQLHSTMT statement);
+    void fetchBlocks(SQLHSTMT statement, size_t rowsPerFetch, const std::atomic<bool> *cancelled);
+    void fetchRowByRow(SQLHSTMT statement, const std::atomic<bool> *cancelled);
     size_t cell(long long row, int field) const { return size_t(row) * m_columns.size() + size_t(field); }
 
     std::vector<Column> m_columns;

@@ -1,6 +1,10 @@
 #include <algorithm>
 #include "pg_connection.h"
 
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
 #include <memory>
 #include <string_view>
 
@@ -10,6 +14,8 @@
 
 namespace ado::pg {
 namespace {
+
+constexpr int kConnectTimeoutSeconds = 30;
 
 // libpq's messages end with a newline; the text before it is kept as it is.
 std::string trimmed(const char *message)
@@ -33,7 +39,11 @@ std::string trimmed(const char *message)
     throw EProviderError(message);
 }
 
-void ignoreNotice(void *, const char *) {}
+bool transactionOpen(PGconn *conn)
+{
+    const PGTransactionStatusType status = PQtransactionStatus(conn);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
 
 long long affectedRows(PGresult *result)
 {
@@ -67,7 +77,7 @@ std::vector<std::pair<std::string, std::string>> connectionParameters(const Conn
         add("sslmode", inner.value("SSL"));
     }
     add("client_encoding", "UTF8");
-    add("connect_timeout", "30");
+    add("connect_timeout", std::to_string(kConnectTimeoutSeconds));
     add("fallback_application_name", "Tabulon");
     return p;
 }
@@ -85,15 +95,9 @@ void PgConnection::open()
     }
     keywords.push_back(nullptr);
     values.push_back(nullptr);
-    PGconn *conn = PQconnectdbParams(keywords.data(), values.data(), 0);
-    if (!conn)
-        throw EProviderError("out of memory");
-    if (PQstatus(conn) != CONNECTION_OK) {
-        std::string message = trimmed(PQerrorMessage(conn));
-        PQfinish(conn);
-        throw EProviderError(message);
-    }
-    PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
+    m_stopConnecting = false;
+    PGconn *conn = connectStoppably(keywords.data(), values.data());
+    PQsetNoticeReceiver(conn, &PgConnection::collectNotice, this);
     // A SQL_ASCII database holds bytes in no known encoding, and the server
     // refuses to send them to a UTF-8 client unless they happen to be valid
     // UTF-8. Such a session takes the bytes as they are.
@@ -107,6 +111,47 @@ void PgConnection::open()
     std::lock_guard lock(m_cancelMutex);
     m_conn = conn;
     m_cancel = PQgetCancel(conn);
+}
+
+PGconn *PgConnection::connectStoppably(const char *const *keywords, const char *const *values)
+{
+    PGconn *conn = PQconnectStartParams(keywords, values, 0);
+    if (!conn)
+        throw EProviderError("out of memory");
+    auto failed = [conn] {
+        std::string message = trimmed(PQerrorMessage(conn));
+        PQfinish(conn);
+        throw EProviderError(message);
+    };
+    if (PQstatus(conn) == CONNECTION_BAD)
+        failed();
+    // libpq leaves the connect_timeout of a polled attempt to its caller; the
+    // wait for the socket is cut into short slices so that cancel() is seen soon.
+    constexpr int kSliceMs = 20;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kConnectTimeoutSeconds);
+    PostgresPollingStatusType state = PGRES_POLLING_WRITING;
+    for (;;) {
+        if (state == PGRES_POLLING_OK)
+            return conn;
+        if (state == PGRES_POLLING_FAILED)
+            failed();
+        pollfd wait{PQsocket(conn), short(state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        int ready = 0;
+        while (ready == 0) {
+            if (m_stopConnecting) {
+                PQfinish(conn);
+                throw ECancelled("Connecting was cancelled");
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                PQfinish(conn);
+                throw EProviderError("timeout expired"); // libpq's own words for it
+            }
+            ready = ::poll(&wait, 1, kSliceMs);
+            if (ready < 0 && errno == EINTR)
+                ready = 0;
+        }
+        state = PQconnectPoll(conn);
+    }
 }
 
 void PgConnection::close()
@@ -131,10 +176,30 @@ PGconn *PgConnection::requireOpen() const
     return m_conn;
 }
 
+void PgConnection::collectNotice(void *self, const PGresult *notice)
+{
+    static_cast<PgConnection *>(self)->m_notices.push_back(trimmed(PQresultErrorMessage(notice)));
+}
+
 ExecResult PgConnection::execute(const std::string &statement)
 {
     PGconn *conn = requireOpen();
-    return take(PQexec(conn, statement.c_str()));
+    m_notices.clear();
+    const bool inTransaction = transactionOpen(conn);
+    try {
+        ExecResult result = take(PQexec(conn, statement.c_str()));
+        result.notices = std::move(m_notices);
+        m_notices.clear();
+        return result;
+    } catch (const EProviderError &e) {
+        // A query written into a socket that the server has closed fails
+        // with the connection still marked good; reading shows the truth.
+        if (PQstatus(conn) == CONNECTION_BAD || !PQconsumeInput(conn) || PQstatus(conn) == CONNECTION_BAD) {
+            close(); // the next statement opens a new session
+            throw EProviderError(sessionLostMessage(e.message(), inTransaction));
+        }
+        throw;
+    }
 }
 
 ExecResult PgConnection::take(PGresult *result)
@@ -207,6 +272,7 @@ std::unique_ptr<RowSet> PgConnection::openSchema(SchemaEnum kind, const SchemaRe
 
 void PgConnection::cancel()
 {
+    m_stopConnecting = true; // seen only while open() waits for the server
     std::lock_guard lock(m_cancelMutex);
     if (!m_cancel)
         return;

@@ -4,6 +4,7 @@
 
 #include <libpq-fe.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -30,15 +31,22 @@ public:
 
 private:
     PGconn *requireOpen() const;
+    // PQconnectStartParams and PQconnectPoll until the session is up, failed,
+    // or cancel() asked to stop (ECancelled).
+    PGconn *connectStoppably(const char *const *keywords, const char *const *values);
     // Turns a finished statement's result into what execute() returns; takes `result`.
     ExecResult take(PGresult *result);
     // After a copy stream: the first failure, or the last result, of what is left.
     ExecResult takeLast();
+    // libpq's notice receiver: keeps the notices of the statement that runs.
+    static void collectNotice(void *self, const PGresult *notice);
 
     ConnectionString m_cs;
     PGconn *m_conn = nullptr;
     std::mutex m_cancelMutex; // guards m_cancel against cancel() from another thread
     PGcancel *m_cancel = nullptr;
+    std::atomic<bool> m_stopConnecting{false};
+    std::vector<std::string> m_notices; // of the statement that runs
 };
 
 } // namespace ado::pg
