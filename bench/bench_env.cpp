@@ -50,4 +50,9 @@ const char *rowsStatement()
     return "select id, qty, price, rate, name, descr, created, nothing from bench_rows";
 }
 
+const char *sqliteRowsStatement()
+{
+    return "select id, qty, price, rate, name, descr, created, \"nothing\" from bench_rows";
+}
+
 } // namespace bench

@@ -25,8 +25,10 @@ struct Settings {
 // Reads the environment; throws std::runtime_error naming a missing variable.
 const Settings &settings();
 
-// The statement of the row cases, the same text on every engine.
+// The statement of the row cases, the same text on every engine but SQLite,
+// where NOTHING is a keyword that cannot stand bare as a name.
 const char *rowsStatement();
+const char *sqliteRowsStatement();
 
 // The grid's window size while the first screen is painted.
 constexpr int kWindowWidth = 1280;

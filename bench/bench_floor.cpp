@@ -162,7 +162,7 @@ SideResult sqliteFloor()
     if (sqlite3_open_v2(s.sqlitePath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         throw std::runtime_error(std::string("libsqlite3: ") + sqlite3_errmsg(db));
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, rowsStatement(), -1, &statement, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, sqliteRowsStatement(), -1, &statement, nullptr) != SQLITE_OK)
         throw std::runtime_error(std::string("libsqlite3: ") + sqlite3_errmsg(db));
     const int fields = sqlite3_column_count(statement);
     long long rows = 0;

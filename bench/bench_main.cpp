@@ -132,7 +132,7 @@ int run(int argc, char **argv)
     Side *fbFloorSide = fb.add("fb-floor", "fbclient fetch loop (floor)");
     Side *liteTabulon = lite.add("sqlite-grid", "Tabulon (query tab, grid)");
     Side *liteClient = lite.add("sqlite3", "sqlite3 -batch > /dev/null",
-                                {"sqlite3", "-batch", s.sqlitePath, rowsStatement()});
+                                {"sqlite3", "-batch", s.sqlitePath, sqliteRowsStatement()});
     Side *liteFloorSide = lite.add("sqlite-floor", "sqlite3_step loop (floor)");
     Side *treeTabulon = tree.add("tree-fill", "Tabulon (tree node)");
     Side *psqlDt = tree.add("psql-dt", "psql -c '\\dt'",

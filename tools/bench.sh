@@ -125,7 +125,7 @@ echo "[bench] SQLite: $rows rows"
 sqlite3 -bail "$sqlitefile" <<SQL
 create table bench_rows (
   id integer not null primary key, qty bigint, price numeric(12,2), rate numeric(10,4),
-  name varchar(40), descr varchar(80), created timestamp, nothing integer);
+  name varchar(40), descr varchar(80), created timestamp, "nothing" integer);
 with recursive k(i) as (select 1 union all select i + 1 from k where i < $rows)
 insert into bench_rows
   select i, i * 37, (i % 100000) / 100.0 + 0.25, (i % 9973) / 10000.0, 'Name ' || i,

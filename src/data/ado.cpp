@@ -155,6 +155,7 @@ void TADOConnection::OpenSchema(SchemaEnum kind, TADODataSet &dataSet, const Sch
     dataSet.Close();
     ensureOpen();
     dataSet.OpenResult(m_provider->openSchema(kind, restrictions));
+    dataSet.m_cursorLocation = CursorLocation;
 }
 
 void TADOConnection::GetTableNames(TStringList &list)
@@ -257,6 +258,7 @@ void TADODataSet::Open()
     if (!result.rows)
         throw EDatabaseError("CommandText does not return a result set");
     OpenResult(std::move(result.rows));
+    m_cursorLocation = adUseClient;
 }
 
 void TADODataSet::OpenResult(std::unique_ptr<RowSet> rows)

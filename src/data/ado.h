@@ -132,6 +132,9 @@ public:
     void OpenResult(std::unique_ptr<RowSet> rows);
     void Close();
     bool Active() const { return m_rows != nullptr; }
+    // Where the rows' cursor lies: a statement opened here is client-side; a
+    // schema row set takes the location that its connection had set.
+    TCursorLocation CursorLocation() const { return m_cursorLocation; }
 
     long long RecordCount() const;
     long long RecNo() const { return m_row; } // zero-based current row
@@ -162,6 +165,7 @@ private:
     TADOConnection *m_connection = nullptr;
     std::unique_ptr<RowSet> m_rows;
     long long m_row = 0;
+    TCursorLocation m_cursorLocation = adUseClient;
     std::vector<TDataSource *> m_observers;
 };
 

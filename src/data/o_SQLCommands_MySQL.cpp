@@ -1,24 +1,16 @@
 // MySQL and MariaDB: the SHOW statements. Database and table names go in as
-// quoted identifiers, so names with blanks, hyphens or quotes can be browsed.
+// SQL names, quoted where they need it, so names with blanks, hyphens, quotes
+// or reserved words can be browsed.
 #include "o_SQLCommands.h"
+
+#include "o_SQLNames.h"
 
 namespace {
 const std::string kListDataBases = "show databases";
 const std::string kListTables = "show tables from %s";
 const std::string kListFields = "show columns from %s.%s";
 
-// `name` with inner backticks doubled.
-std::string identifier(const std::string &name)
-{
-    std::string s = "`";
-    for (char c : name) {
-        if (c == '`')
-            s += '`';
-        s += c;
-    }
-    s += '`';
-    return s;
-}
+std::string identifier(const std::string &name) { return sqlName(seMySQL, name); }
 } // namespace
 
 void TqdMySQLCommands::ListDataBases(TStringList *list)

@@ -1,5 +1,8 @@
 // PostgreSQL: pg_catalog and information_schema of the open database.
+// Tables outside the default schema are listed as schema.table.
 #include "o_SQLCommands.h"
+
+#include "o_SQLNames.h"
 
 namespace {
 using C = TqdGenericSQLCommands;
@@ -7,7 +10,7 @@ using C = TqdGenericSQLCommands;
 const std::string kListDataBases = C::crLines(
     {
         C::padded(" SELECT", 60),
-        C::padded("    cast(d.datname as varchar(50)) as DB_NAME", 60),
+        C::padded("    d.datname as DB_NAME", 60),
         C::padded("  FROM pg_catalog.pg_database d", 60),
         C::padded("    LEFT JOIN pg_catalog.pg_user u ON d.datdba = u.usesysid", 60),
         C::padded("  ORDER BY 1", 60),
@@ -16,22 +19,26 @@ const std::string kListDataBases = C::crLines(
 
 const std::string kListTables = C::crLines(
     {
-        C::padded("SELECT table_name", 40),
+        C::padded("SELECT table_schema, table_name", 40),
         C::padded("FROM information_schema.tables", 40),
         C::padded("WHERE table_type = 'BASE TABLE'", 38),
         C::padded("AND table_catalog =%s", 40),
         C::padded("AND table_schema NOT IN", 40),
         "('pg_catalog', 'information_schema')",
-        C::padded("order by table_name", 40),
+        C::padded("order by table_name, table_schema", 40),
     },
     true);
 
-// Dropped columns stay in pg_attribute under a made-up name; they are left out.
+// The columns of one relation of one schema. Dropped columns stay in
+// pg_attribute under a made-up name; they are left out.
 const std::string kListFields = C::crLines(
     {
         C::padded("SELECT a.attname", 43),
-        C::padded("FROM pg_class c, pg_attribute a, pg_type t", 43),
+        C::padded("FROM pg_class c, pg_attribute a, pg_type t,", 43),
+        C::padded("pg_namespace n", 43),
         C::padded("WHERE c.relname = %s", 43),
+        C::padded("AND n.nspname = %s", 43),
+        C::padded("AND c.relnamespace = n.oid", 43),
         C::padded("AND a.attnum > 0", 43),
         C::padded("AND NOT a.attisdropped", 43),
         C::padded("AND a.attrelid = c.oid", 43),
@@ -50,12 +57,20 @@ void TqdPostGreCommands::ListDataBases(TStringList *list)
 void TqdPostGreCommands::ListTables(TStringList *list, const std::string &dataBase)
 {
     runStatement(kListTables, {quoted(dataBase)});
-    FillListByName(Query(), list, "table_name");
+    const ado::TField schema = Query()->FindField("table_schema");
+    const ado::TField table = Query()->FindField("table_name");
+    if (!list || !schema || !table)
+        return;
+    list->Clear();
+    for (Query()->First(); !Query()->Eof(); Query()->Next())
+        list->Add(listedTableName(sePostGre, schema.AsString(), table.AsString()));
 }
 
 void TqdPostGreCommands::ListFields(TStringList *list, const std::string & /*dataBase*/, const std::string &table)
 {
-    runStatement(kListFields, {quoted(table)});
+    const TqdTableName name = splitListedTableName(sePostGre, table);
+    const std::string schema = name.schema.empty() ? std::string(nameRule(sePostGre).defaultSchema) : name.schema;
+    runStatement(kListFields, {quoted(name.table), quoted(schema)});
     FillListByName(Query(), list, "attname");
 }
 

@@ -1,6 +1,7 @@
 #include "o_SynMemo.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -24,11 +25,11 @@ std::string TSynLines::FileBytes() const
 {
     const std::string_view doc = m_memo.documentBytes();
     if (hasOnlyLineBreak(doc, m_lineBreak))
-        return std::string(doc);
-    return joinLines(doc, lineBreakBytes(m_lineBreak));
+        return encodeText(doc, m_encoding);
+    return encodeText(joinLines(doc, lineBreakBytes(m_lineBreak)), m_encoding);
 }
 
-void TSynLines::replaceAll(const char *data, size_t length)
+void TSynLines::replaceAll(const char *data, size_t length, bool keepBreaks)
 {
     Silence silence(m_memo.m_silent);
     m_memo.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
@@ -38,7 +39,7 @@ void TSynLines::replaceAll(const char *data, size_t length)
     // Mixed breaks are kept as the remembered style, so that the document
     // shows what a save would write.
     const std::string_view doc(data, length);
-    if (!hasOnlyLineBreak(doc, m_lineBreak))
+    if (!keepBreaks && !hasOnlyLineBreak(doc, m_lineBreak))
         m_memo.SendScintilla(QsciScintillaBase::SCI_CONVERTEOLS, (unsigned long)m_memo.eolMode());
     m_memo.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
     m_memo.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
@@ -58,6 +59,7 @@ static QsciScintilla::EolMode eolModeOf(TSynLineBreak style)
 
 void TSynLines::SetText(const std::string &text)
 {
+    m_encoding = TSynEncoding::UTF8;
     m_lineBreak = detectLineBreak(text);
     m_memo.setEolMode(eolModeOf(m_lineBreak));
     replaceAll(text.data(), text.size());
@@ -102,18 +104,43 @@ void TSynLines::LoadFromFile(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw std::runtime_error("Cannot read file \"" + path.toStdString() + "\". " + file.errorString().toStdString());
-    const std::string_view text(bytes.constData(), size_t(bytes.size()));
+    const std::string_view raw(bytes.constData(), size_t(bytes.size()));
+    const TSynEncoding encoding = detectEncoding(raw);
+    std::string decoded;
+    if (encoding != TSynEncoding::UTF8) {
+        try {
+            decoded = decodeText(raw, encoding);
+        } catch (const ETextEncodingError &e) {
+            throw ETextEncodingError("Cannot open file \"" + path.toStdString() + "\". " + e.what());
+        }
+    }
+    const std::string_view text = encoding == TSynEncoding::UTF8 ? raw : std::string_view(decoded);
+    m_encoding = encoding;
     m_lineBreak = detectLineBreak(text);
     m_memo.setEolMode(eolModeOf(m_lineBreak));
-    replaceAll(bytes.constData(), size_t(bytes.size()));
+    replaceAll(text.data(), text.size());
+}
+
+void TSynLines::Restore(std::string_view document, TSynLineBreak lineBreak, TSynEncoding encoding)
+{
+    m_encoding = encoding;
+    m_lineBreak = lineBreak;
+    m_memo.setEolMode(eolModeOf(m_lineBreak));
+    replaceAll(document.data(), document.size(), true);
 }
 
 void TSynLines::SaveToFile(const QString &path) const
 {
-    const std::string bytes = FileBytes();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    std::string bytes;
+    try {
+        bytes = FileBytes();
+    } catch (const ETextEncodingError &e) {
+        throw ETextEncodingError("Cannot write file \"" + path.toStdString() + "\". " + e.what());
+    }
+    // Written beside the file and put in its place only when complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error("Cannot create file \"" + path.toStdString() + "\". " + file.errorString().toStdString());
-    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.flush())
+    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit())
         throw std::runtime_error("Cannot write file \"" + path.toStdString() + "\". " + file.errorString().toStdString());
 }

@@ -1,7 +1,9 @@
 #pragma once
 // TqdSynMemo: the SQL editor of a query tab, on Scintilla. The document holds
-// bytes exactly as given (UTF-8 shows as UTF-8, other bytes stay as they are);
-// the line list reads and writes those bytes without going through QString.
+// bytes exactly as given (UTF-8 shows as text); a script in another encoding (Latin-1,
+// Windows-1252, UTF-16) is decoded when loaded and encoded again when saved,
+// so its untouched text keeps its bytes. The line list reads and writes bytes
+// without going through QString.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "o_LineBreaks.h"
+#include "o_TextEncoding.h"
 
 class TqdSynMemo;
 class TqdFindBar;
@@ -24,25 +27,36 @@ public:
     std::string Text() const;
     // Replace the whole text (broken into lines as a file is).
     void SetText(const std::string &text);
-    // The lines joined by the remembered break style: what SaveToFile writes.
+    // The lines joined by the remembered break style, in the script's
+    // encoding: what SaveToFile writes. Throws ETextEncodingError when the
+    // encoding cannot hold a character of the text.
     std::string FileBytes() const;
+    // Put back a document exactly as it was (no break conversion), with its
+    // break style and encoding.
+    void Restore(std::string_view document, TSynLineBreak lineBreak, TSynEncoding encoding);
 
     void Add(const std::string &line);
     void Clear();
     int Count() const;
     std::string Strings(int index) const;
 
-    // Throws std::runtime_error when the file cannot be read or written.
+    // Throws std::runtime_error when the file cannot be read or written, or
+    // cannot be decoded (ETextEncodingError). The load decodes the file from
+    // the encoding its bytes are in; the save replaces the file only once
+    // the whole text is written, so a failed save leaves the old file whole.
     void LoadFromFile(const QString &path);
     void SaveToFile(const QString &path) const;
 
     // CR LF for text never loaded; else the style of the last loaded file.
     TSynLineBreak LineBreak() const { return m_lineBreak; }
+    // UTF-8 for text never loaded; else the encoding of the last loaded file.
+    TSynEncoding Encoding() const { return m_encoding; }
 
 private:
-    void replaceAll(const char *data, size_t length);
+    void replaceAll(const char *data, size_t length, bool keepBreaks = false);
     TqdSynMemo &m_memo;
     TSynLineBreak m_lineBreak = TSynLineBreak::CRLF;
+    TSynEncoding m_encoding = TSynEncoding::UTF8;
 };
 
 class TqdSynMemo : public QsciScintilla {

@@ -34,6 +34,7 @@ class QToolButton;
 class TFrmConnect;
 class TqdSQLPageControl;
 class TqdSQLTab;
+class TqdTabJournal;
 
 // The tree view: runs its click handler after every left click anywhere in
 // it (on a node, on empty space, on an expand button), never for keyboard moves.
@@ -135,9 +136,16 @@ public:
     // of its own without a connection, the last one active. A file that cannot
     // be read opens no tab; its failure is shown in the error box.
     void OpenScriptFiles(const QStringList &fileNames);
-    // A tab without a connection gets one through the connect dialog before it
-    // runs; false when the user cancelled (or the connection failed).
+    // Journal (f_main_journal.cpp): reports go to the status line; the tabs
+    // of an instance that ended without closing them come back.
+    void AttachJournal(TqdTabJournal *journal);
+    // Opens a tab's connection before it runs, false when the user cancelled
+    // (or the connection failed). A tab that never had one (a script from the
+    // command line) gets one through the connect dialog; a tab whose settings
+    // are known (restored from the journal) reconnects, asking through the
+    // connect dialog filled with its settings when the engine wants a password.
     bool ConnectTab(TqdSQLTab *tab);
+    bool ConnectScriptTab(TqdSQLTab *tab);
 
 public slots:
     void mnuConnectClick();

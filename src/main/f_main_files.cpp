@@ -21,7 +21,7 @@ void TFrmMain::OpenScriptFiles(const QStringList &fileNames)
     updateTabButtons();
 }
 
-bool TFrmMain::ConnectTab(TqdSQLTab *tab)
+bool TFrmMain::ConnectScriptTab(TqdSQLTab *tab)
 {
     QTreeWidgetItem *node = ConnectToServer();
     TqdServerConnection *connection = NodeConnection(node);

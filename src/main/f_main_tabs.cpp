@@ -107,9 +107,9 @@ void TFrmMain::RunActiveTab()
     if (SQLPageControl->PageCount() == 0 || busy())
         return;
     TqdSQLTab *tab = SQLPageControl->SQLTab(SQLPageControl->ActivePageIndex());
-    if (tab->ServerConnection->DBEngine == seNone && !ConnectTab(tab))
-        return;
     auto *field = StatusBar->findChild<QLabel *>(QStringLiteral("StatusPanel"));
+    if (!ConnectTab(tab))
+        return;
     if (tab->ExecuteSQL())
         field->setText(QStringLiteral("Info  : ") + QString::fromUtf8(tab->InfoMessage));
     else

@@ -9,6 +9,7 @@
 
 #include "f_ConnectForm.h"
 #include "f_TableMetaData.h"
+#include "o_SQLNames.h"
 #include "o_SQLTab.h"
 #include "o_SynMemo.h"
 #include "string_list.h"
@@ -256,8 +257,7 @@ void TFrmMain::DisconnectServer()
         deleteChildren(root);
         if (server) {
             for (int i = SQLPageControl->PageCount() - 1; i >= 0; --i) {
-                if (compareTextNoCase(SQLPageControl->SQLTab(i)->ServerConnection->ServerName, server->ServerName) == 0 &&
-                    !CloseTab(i))
+                if (sameServer(*SQLPageControl->SQLTab(i)->ServerConnection, *server) && !CloseTab(i))
                     return; // the user kept a tab: the server stays
             }
         }
@@ -314,16 +314,18 @@ void TFrmMain::ScriptSelectAll(const std::string &database, const std::string &t
         return;
     TStringList fields;
     tab->ServerConnection->ListFields(&fields, database, table);
+    // Names as the tab's engine reads them back: quoted only where needed.
+    const TqdServerEngine engine = tab->ServerConnection->DBEngine;
     auto &lines = tab->SynMemo->Lines();
     lines.Add("select");
     if (fullFieldNames) {
         for (int i = 0; i < fields.Count(); ++i)
-            lines.Add(i == 0 ? fields[i] : "," + fields[i]);
+            lines.Add((i == 0 ? "" : ",") + sqlName(engine, fields[i]));
     } else {
         lines.Add("*");
     }
     lines.Add("from");
-    lines.Add(table);
+    lines.Add(sqlTableName(engine, table));
 }
 
 void TFrmMain::mnuViewDataBaseMetaDataClick()
@@ -333,5 +335,9 @@ void TFrmMain::mnuViewDataBaseMetaDataClick()
     TqdServerConnection *connection = NodeConnection(root);
     if (!node || !connection || busy())
         return;
-    OpenTableMetadataWindow(this, connection, node->text(0));
+    TFrmTableMetadata *window = OpenTableMetadataWindow(this, connection, node->text(0));
+    // From a database node the window shows that database, as a tab does
+    // after a click on it; it connects at its first Show.
+    if (NodeLevel(node) == 1 && !isSingleDatabaseEngine(connection->DBEngine))
+        window->ServerConnection->DataBaseName = NodeName(node);
 }

@@ -1,8 +1,10 @@
 // Tabulon: read the command line, start the application, show the main window
-// with the scripts named on the command line, run until it closes.
+// with the tabs the journal restores and the scripts named on the command line,
+// run until it closes.
 #include <cstdio>
 
 #include "f_main.h"
+#include "o_TabJournal.h"
 #include "o_CommandLine.h"
 
 namespace {
@@ -33,6 +35,8 @@ int main(int argc, char **argv)
         return 2;
     }
     TFrmMain mainWindow;
+    TqdTabJournal journal(mainWindow.SQLPageControl, TqdTabJournal::defaultStateFolder());
+    mainWindow.AttachJournal(&journal);
     mainWindow.show();
     if (!options.files.isEmpty())
         mainWindow.OpenScriptFiles(options.files);

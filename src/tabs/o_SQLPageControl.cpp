@@ -41,14 +41,17 @@ void TqdSQLPageControl::insertPage(TqdSQLTab *tab)
 {
     CodeChange guard(m_codeChange);
     addTab(tab, QString());
+    emit tabAdded(tab);
 }
 
 void TqdSQLPageControl::removePage(TqdSQLTab *tab)
 {
     CodeChange guard(m_codeChange);
     const int index = indexOf(tab);
-    if (index >= 0)
+    if (index >= 0) {
         removeTab(index);
+        emit tabClosed(tab);
+    }
 }
 
 void TqdSQLPageControl::showCaption(TqdSQLTab *tab)
@@ -59,6 +62,7 @@ void TqdSQLPageControl::showCaption(TqdSQLTab *tab)
     QString shown = tab->Caption();
     shown.replace(QLatin1Char('&'), QLatin1String("&&")); // no mnemonics from server names
     setTabText(index, shown);
+    emit tabCaptionChanged(tab);
 }
 
 TqdSQLTab *TqdSQLPageControl::SQLTab(int index) const

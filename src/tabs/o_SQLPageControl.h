@@ -38,6 +38,15 @@ public:
     // The text after the last '\' or ':' (the whole name when it has neither).
     static QString fileNamePart(const std::string &serverName);
 
+signals:
+    // A tab became a page (it is the last one).
+    void tabAdded(TqdSQLTab *tab);
+    // A tab left the tab set because it was closed; the tab is being destroyed.
+    // Not raised for pages still open when the tab set itself goes.
+    void tabClosed(TqdSQLTab *tab);
+    // A tab's caption changed.
+    void tabCaptionChanged(TqdSQLTab *tab);
+
 private:
     friend class TqdSQLTab;
     void insertPage(TqdSQLTab *tab);

@@ -201,6 +201,7 @@ void TqdSQLTab::LoadScript(const QString &fileName)
 {
     SynMemo->Lines().Clear();
     SynMemo->Lines().LoadFromFile(fileName);
+    FileName = QFileInfo(fileName).absoluteFilePath();
     Saved = true;
     const std::string &server = ServerConnection->ServerName;
     const QString name = QFileInfo(fileName).fileName();
@@ -219,6 +220,7 @@ void TqdSQLTab::SaveScript(TFileDialog *dialog)
     // The dialog has applied its default extension before asking about the file.
     const QString fileName = dialog->FileName;
     SynMemo->Lines().SaveToFile(fileName);
+    FileName = QFileInfo(fileName).absoluteFilePath();
     // Drop the "*" that marks unsaved edits (a caption without one keeps its text).
     QString caption = m_caption;
     if (caption.endsWith(QLatin1Char('*')))

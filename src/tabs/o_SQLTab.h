@@ -35,6 +35,9 @@ public:
     TDBGrid *ResultGrid = nullptr;
     ado::TDataSource *ResultSource = nullptr;
     QSplitter *ResultSplitter = nullptr;
+    // The script file the text was last loaded from or saved to; empty for
+    // text never loaded or saved.
+    QString FileName;
 
     // Run the selection or the whole text on the tab's connection. True when
     // the statement ran (InfoMessage holds the outcome); false for a blank

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QProcess>
 
 #include <string>
 #include <vector>
@@ -53,8 +52,12 @@ const std::string kRun = std::to_string(QCoreApplication::applicationPid());
 // ---- PostgreSQL ------------------------------------------------------------
 
 const std::string kPgShop = "tqd_catalogue_shop_" + kRun;
-// Well over 50 characters: listed cut to 50.
-const std::string kPgLong = "tqd_catalogue_" + kRun + "_a_database_name_well_beyond_fifty_characters";
+// As long as a name can be: 63 characters.
+const std::string kPgLong = [] {
+    std::string name = "tqd_catalogue_" + kRun + "_a_long_database_name";
+    name.resize(63, 'x');
+    return name;
+}();
 
 class PostgresCatalogue : public testing::Test {
 protected:
@@ -66,6 +69,9 @@ protected:
         testenv::pgExec("CREATE SCHEMA sales;\n"
                         "CREATE TABLE public.orders (zeta int, alpha text);\n"
                         "CREATE TABLE sales.invoices (id int, total numeric);\n"
+                        "CREATE TABLE sales.orders (id int, \"Net\" numeric, \"order\" int);\n"
+                        "CREATE SCHEMA \"Sales\";\n"
+                        "CREATE TABLE \"Sales\".\"Order Lines\" (\"Qty\" int);\n"
                         "CREATE TABLE items (a int, b int, c int);\n"
                         "ALTER TABLE items DROP COLUMN b;\n"
                         "CREATE TABLE \"it's\" (\"o'k\" int, plain int);\n"
@@ -101,21 +107,24 @@ protected:
     TqdServerConnection connection;
 };
 
-TEST_F(PostgresCatalogue, ListsEveryDatabaseWithLongNamesCut)
+TEST_F(PostgresCatalogue, ListsEveryDatabaseWithItsWholeName)
 {
     const auto dataBases = listDataBases(connection);
     EXPECT_TRUE(holds(dataBases, kPgShop));
     EXPECT_TRUE(holds(dataBases, testenv::pgDatabase()));
     EXPECT_TRUE(holds(dataBases, "tabulon_other"));
-    EXPECT_TRUE(holds(dataBases, kPgLong.substr(0, 50)));
-    EXPECT_FALSE(holds(dataBases, kPgLong));
+    ASSERT_EQ(kPgLong.size(), 63u);
+    EXPECT_TRUE(holds(dataBases, kPgLong));
+    EXPECT_FALSE(holds(dataBases, kPgLong.substr(0, 50)));
     EXPECT_TRUE(connection.PostGreCommands()->DataBaseExists("TQD_CATALOGUE_SHOP_" + kRun));
     EXPECT_FALSE(connection.PostGreCommands()->DataBaseExists("tqd_catalogue_none"));
 }
 
 TEST_F(PostgresCatalogue, ListsTheBaseTablesOfEverySchemaOfTheOpenDatabase)
 {
-    EXPECT_EQ(listTables(connection, kPgShop), (std::vector<std::string>{"invoices", "it's", "items", "orders"}));
+    // Tables outside public carry their schema; ordered by table name, then schema.
+    EXPECT_EQ(listTables(connection, kPgShop), (std::vector<std::string>{"\"Sales\".\"Order Lines\"", "sales.invoices",
+                                                                         "it's", "items", "orders", "sales.orders"}));
     // Another database's name finds nothing on this connection...
     EXPECT_EQ(listTables(connection, kPgLong), std::vector<std::string>{});
     // ...until the connection is opened on it.
@@ -129,8 +138,13 @@ TEST_F(PostgresCatalogue, ListsFieldsByNameWithoutDroppedColumns)
     EXPECT_EQ(listFields(connection, kPgShop, "orders"), (std::vector<std::string>{"alpha", "zeta"}));
     EXPECT_EQ(listFields(connection, kPgShop, "items"), (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(listFields(connection, kPgShop, "it's"), (std::vector<std::string>{"o'k", "plain"}));
+    // Two tables of one name: each lists its own columns only.
+    EXPECT_EQ(listFields(connection, kPgShop, "sales.orders"), (std::vector<std::string>{"Net", "id", "order"}));
+    EXPECT_EQ(listFields(connection, kPgShop, "\"Sales\".\"Order Lines\""), std::vector<std::string>{"Qty"});
+    EXPECT_EQ(listFields(connection, kPgShop, "nowhere.orders"), std::vector<std::string>{});
     TqdPostGreCommands *commands = connection.PostGreCommands();
     EXPECT_TRUE(commands->TableExists(kPgShop, "IT'S"));
+    EXPECT_TRUE(commands->TableExists(kPgShop, "SALES.ORDERS"));
     EXPECT_TRUE(commands->FieldExists(kPgShop, "it's", "O'K"));
     EXPECT_FALSE(commands->TableExists(kPgShop, "order_view"));
     EXPECT_EQ(commands->GetFieldType(kPgShop, "orders", "zeta"), "");
@@ -223,17 +237,8 @@ protected:
     void SetUp() override
     {
         path = testenv::tempDir() + "/catalogue.fdb";
-        const std::string script = "create database '" + path + "';\n"
-                                   "create table orders (zeta integer, alpha varchar(10), mid numeric(9,2));\n"
-                                   "create view order_view as select alpha from orders;\n"
-                                   "commit;\n";
-        QProcess isql;
-        isql.start("isql-fb", {"-q"});
-        ASSERT_TRUE(isql.waitForStarted(10000)) << "isql-fb is not installed";
-        isql.write(script.data(), qint64(script.size()));
-        isql.closeWriteChannel();
-        ASSERT_TRUE(isql.waitForFinished(60000));
-        ASSERT_EQ(isql.exitCode(), 0) << isql.readAllStandardError().toStdString();
+        testenv::fbCreate(path, "create table orders (zeta integer, alpha varchar(10), mid numeric(9,2));\n"
+                                "create view order_view as select alpha from orders;\n");
 
         connection.DBEngine = seFireBird;
         connection.ServerName = path;

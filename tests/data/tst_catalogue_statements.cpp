@@ -192,7 +192,7 @@ const std::string kCeFieldType = sent({{"select cast(DATA_TYPE as nvarchar(127))
 
 const std::string kPgListDataBases = sent({
     {" SELECT", 60},
-    {"    cast(d.datname as varchar(50)) as DB_NAME", 60},
+    {"    d.datname as DB_NAME", 60},
     {"  FROM pg_catalog.pg_database d", 60},
     {"    LEFT JOIN pg_catalog.pg_user u ON d.datdba = u.usesysid", 60},
     {"  ORDER BY 1", 60},
@@ -200,28 +200,36 @@ const std::string kPgListDataBases = sent({
 
 const std::string kPgListTables = sent(
     {
-        {"SELECT table_name", 40},
+        {"SELECT table_schema, table_name", 40},
         {"FROM information_schema.tables", 40},
         {"WHERE table_type = 'BASE TABLE'", 38},
         {"AND table_catalog =%s", 40},
         {"AND table_schema NOT IN", 40},
         {"('pg_catalog', 'information_schema')"},
-        {"order by table_name", 40},
+        {"order by table_name, table_schema", 40},
     },
     {"'sh''op'"});
 
-const std::string kPgListFields = sent(
-    {
-        {"SELECT a.attname", 43},
-        {"FROM pg_class c, pg_attribute a, pg_type t", 43},
-        {"WHERE c.relname = %s", 43},
-        {"AND a.attnum > 0", 43},
-        {"AND NOT a.attisdropped", 43},
-        {"AND a.attrelid = c.oid", 43},
-        {"AND a.atttypid = t.oid", 43},
-        {"order by a.attname", 43},
-    },
-    {"'it''s'"});
+// The columns of table "it's" in the schema given as a literal.
+std::string pgListFields(const std::string &schema)
+{
+    return sent(
+        {
+            {"SELECT a.attname", 43},
+            {"FROM pg_class c, pg_attribute a, pg_type t,", 43},
+            {"pg_namespace n", 43},
+            {"WHERE c.relname = %s", 43},
+            {"AND n.nspname = %s", 43},
+            {"AND c.relnamespace = n.oid", 43},
+            {"AND a.attnum > 0", 43},
+            {"AND NOT a.attisdropped", 43},
+            {"AND a.attrelid = c.oid", 43},
+            {"AND a.atttypid = t.oid", 43},
+            {"order by a.attname", 43},
+        },
+        {"'it''s'", schema});
+}
+const std::string kPgListFields = pgListFields("'public'");
 
 const std::string kOraListDataBases = sent({{"select username as DB_NAME from all_users order by username"}});
 const std::string kOraListTables = sent({{"select OBJECT_NAME as TABLE_NAME from ALL_OBJECTS where OWNER ='sh''op' "
@@ -247,6 +255,10 @@ const StatementCase kStatements[] = {
     {"mysql ListDataBases", seMySQL, listDataBases, {sent({{"show databases"}})}},
     {"mysql ListTables", seMySQL, [](S &c) { TStringList l; c.ListTables(&l, "my-shop"); },
      {sent({{"show tables from `my-shop`"}})}},
+    {"mysql ListFields, plain names", seMySQL, [](S &c) { TStringList l; c.ListFields(&l, "Shop", "orders"); },
+     {sent({{"show columns from Shop.orders"}})}},
+    {"mysql ListTables, reserved word", seMySQL, [](S &c) { TStringList l; c.ListTables(&l, "order"); },
+     {sent({{"show tables from `order`"}})}},
     {"mysql ListFields", seMySQL, [](S &c) { TStringList l; c.ListFields(&l, "sales 2024", "a`b"); },
      {sent({{"show columns from `sales 2024`.`a``b`"}})}},
     {"mysql DataBaseExists", seMySQL, exists(&S::MySQLCommands, 0), {sent({{"show databases"}})}},
@@ -275,6 +287,10 @@ const StatementCase kStatements[] = {
     {"postgres ListDataBases", sePostGre, listDataBases, {kPgListDataBases}},
     {"postgres ListTables", sePostGre, listTables, {kPgListTables}},
     {"postgres ListFields", sePostGre, listFields, {kPgListFields}},
+    {"postgres ListFields of another schema",
+     sePostGre,
+     [](S &c) { TStringList l; c.ListFields(&l, kDb, "\"Sales\".\"it's\""); },
+     {pgListFields("'Sales'")}},
     {"postgres DataBaseExists", sePostGre, exists(&S::PostGreCommands, 0), {kPgListDataBases}},
     {"postgres TableExists", sePostGre, exists(&S::PostGreCommands, 1), {kPgListTables}},
     {"postgres FieldExists", sePostGre, exists(&S::PostGreCommands, 2), {kPgListFields}},
@@ -357,7 +373,6 @@ TEST_F(CatalogueTest, ListsReadTheirResultColumn)
         {"compact tables", seMSCE35, 1, {"table_name"}},
         {"compact fields", seMSCE31, 2, {"COLUMN_NAME"}},
         {"postgres databases", sePostGre, 0, {"db_name"}},
-        {"postgres tables", sePostGre, 1, {"TABLE_NAME"}},
         {"postgres fields", sePostGre, 2, {"attname"}},
         {"oracle databases", seOracle, 0, {"DB_NAME"}},
         {"oracle tables", seOracleMS, 1, {"TABLE_NAME"}},
@@ -384,6 +399,30 @@ TEST_F(CatalogueTest, ListsReadTheirResultColumn)
             connection.ListFields(&l, kDb, kTable);
         EXPECT_EQ(l.items(), (std::vector<std::string>{"ORDERS   ", "", "b"}));
         server().reset();
+    }
+}
+
+// PostgreSQL reads schema and table: tables of "public" by their bare name
+// (as the catalogue gives it), the others as schema.table written as SQL.
+TEST_F(CatalogueTest, PostgresListsTablesOutsidePublicWithTheirSchema)
+{
+    open(sePostGre);
+    server().rows({"TABLE_SCHEMA", "TABLE_NAME"}, {{"public", "ORDERS   "},
+                                                   {"public", "q1 totals"},
+                                                   {"sales", "orders"},
+                                                   {"Sales", "Order Lines"},
+                                                   {"public", "sales.orders"},
+                                                   {std::nullopt, "b"}});
+    TStringList l;
+    l.Add("stale");
+    connection.ListTables(&l, kDb);
+    EXPECT_EQ(l.items(), (std::vector<std::string>{"ORDERS   ", "q1 totals", "sales.orders", "\"Sales\".\"Order Lines\"",
+                                                   "\"sales.orders\"", "b"}));
+    // Without either column the list stays as it was.
+    for (const char *only : {"table_name", "table_schema"}) {
+        server().rows({only}, {{"x"}});
+        connection.ListTables(&l, kDb);
+        EXPECT_EQ(l.Count(), 6) << only;
     }
 }
 
@@ -498,9 +537,9 @@ TEST_F(CatalogueTest, MySqlTypeIsTheRowOfTheField)
 TEST_F(CatalogueTest, MembershipIgnoresCase)
 {
     open(sePostGre);
-    server().rows({"table_name"}, {{"orders"}, {"Items"}});
+    server().rows({"table_schema", "table_name"}, {{"public", "orders"}, {"public", "Items"}});
     EXPECT_TRUE(connection.PostGreCommands()->TableExists("shop", "ORDERS"));
-    server().rows({"table_name"}, {{"orders"}});
+    server().rows({"table_schema", "table_name"}, {{"public", "orders"}});
     EXPECT_FALSE(connection.PostGreCommands()->TableExists("shop", "order"));
     open(seMySQL);
     server().rows({"Database"}, {{"Shop"}});

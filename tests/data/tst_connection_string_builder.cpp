@@ -186,6 +186,37 @@ TEST(CursorLocation, CustomConnectionStringLeavesItAsItWas)
     EXPECT_EQ(recording::server().connectionStrings.back(), "Provider=SQLOLEDB.1;Data Source=other");
 }
 
+// The location reaches the schema row sets that the connection returns; a
+// statement's row set is always client-side.
+TEST(CursorLocation, SchemaRowSetsTakeTheLocationOfTheLastBuiltString)
+{
+    recording::server().reset();
+    TqdServerConnection connection;
+    ado::TDataSource source;
+    auto shown = [&] {
+        connection.LoadSchema(ado::adSchemaTables, &source);
+        return source.DataSet()->CursorLocation();
+    };
+    connection.DBEngine = seMSCE35;
+    connection.ServerName = "a.sdf";
+    connection.ReConnect();
+    EXPECT_EQ(shown(), ado::adUseServer);
+    ado::TADODataSet *query = connection.OpenQuery("select 1");
+    EXPECT_EQ(query->CursorLocation(), ado::adUseClient);
+    connection.ReleaseQuery(query);
+
+    // A custom string keeps what the Compact string set.
+    connection.UseCustomConnectionString = true;
+    connection.CustomConnectionString = "Provider=SQLOLEDB.1;Data Source=other";
+    connection.ReConnect();
+    EXPECT_EQ(shown(), ado::adUseServer);
+
+    connection.UseCustomConnectionString = false;
+    connection.DBEngine = seMSSQL;
+    connection.ReConnect();
+    EXPECT_EQ(shown(), ado::adUseClient);
+}
+
 TEST(EngineNames, NameEveryValueAndTellSingleDatabaseEngines)
 {
     const struct {

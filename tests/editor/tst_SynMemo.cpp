@@ -3,6 +3,7 @@
 
 #include "o_FindBar.h"
 #include "o_SynMemo.h"
+#include "files.h"
 #include "testenv.h"
 
 #include <QApplication>
@@ -14,22 +15,6 @@
 #include <stdexcept>
 
 namespace {
-
-std::string readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), size_t(b.size()));
-}
-
-void writeBytes(const QString &path, const std::string &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
-}
 
 QString tempFile(const char *name)
 {
@@ -59,10 +44,13 @@ TEST(SynMemoScript, FilesOpenAndSaveBackByteForByte)
         {"crlf-without-last-break", "select 1\r\nfrom t", 2, "from t", "select 1\r\nfrom t", TSynLineBreak::CRLF},
         {"lf-only", "a\nb\n\nc", 4, "c", "a\r\nb\r\n\r\nc", TSynLineBreak::LF},
         {"cr-only", "a\rb\r", 3, "", "a\r\nb\r\n", TSynLineBreak::CR},
-        {"windows-1252", "caf\xe9 \x80 \x93quoted\x94\r\n", 2, "", "caf\xe9 \x80 \x93quoted\x94\r\n",
-         TSynLineBreak::CRLF},
-        {"invalid-utf8", "\xff\xfe\xc3( \xed\xa0\x80 \xc0\xaf", 1, "\xff\xfe\xc3( \xed\xa0\x80 \xc0\xaf",
-         "\xff\xfe\xc3( \xed\xa0\x80 \xc0\xaf", TSynLineBreak::CRLF},
+        // 8-bit scripts show their letters (the editor holds UTF-8) and save back as they were
+        {"windows-1252", "caf\xe9 \x80 \x93quoted\x94\r\n", 2, "",
+         "caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cquoted\xe2\x80\x9d\r\n", TSynLineBreak::CRLF},
+        // starts like a UTF-16 mark but is no UTF-16: the 8-bit rules keep its bytes
+        {"invalid-utf8", "\xff\xfe\xc3( \xed\xa0\x80 \xc0\xaf", 1,
+         "\xc3\xbf\xc3\xbe\xc3\x83( \xc3\xad\xc2\xa0\xe2\x82\xac \xc3\x80\xc2\xaf",
+         "\xc3\xbf\xc3\xbe\xc3\x83( \xc3\xad\xc2\xa0\xe2\x82\xac \xc3\x80\xc2\xaf", TSynLineBreak::CRLF},
         {"nul-bytes", S("a\0b\nc\0", 6), 2, S("c\0", 2), S("a\0b\r\nc\0", 7), TSynLineBreak::LF},
         {"utf8", "na\xc3\xafve \xe2\x80\x94 \xe6\x97\xa5\xe6\x9c\xac", 1, "na\xc3\xafve \xe2\x80\x94 \xe6\x97\xa5\xe6\x9c\xac",
          "na\xc3\xafve \xe2\x80\x94 \xe6\x97\xa5\xe6\x9c\xac", TSynLineBreak::CRLF},
@@ -73,7 +61,7 @@ TEST(SynMemoScript, FilesOpenAndSaveBackByteForByte)
         SCOPED_TRACE(c.name);
         TqdSynMemo memo(nullptr);
         const QString in = tempFile("in.sql"), out = tempFile("out.sql");
-        writeBytes(in, c.bytes);
+        ASSERT_TRUE(testfiles::writeBytes(in, c.bytes));
         memo.Lines().LoadFromFile(in);
         EXPECT_EQ(memo.Lines().Count(), c.lines);
         if (c.lines > 0)
@@ -81,7 +69,7 @@ TEST(SynMemoScript, FilesOpenAndSaveBackByteForByte)
         EXPECT_EQ(memo.Lines().Text(), c.crlfText);
         EXPECT_EQ(memo.Lines().LineBreak(), c.style);
         memo.Lines().SaveToFile(out);
-        EXPECT_EQ(readBytes(out), c.bytes);
+        EXPECT_EQ(testfiles::readBytes(out), c.bytes);
     }
 }
 
@@ -97,12 +85,12 @@ TEST(SynMemoScript, MixedBreaksSaveInTheRememberedStyle)
 {
     TqdSynMemo memo(nullptr);
     const QString in = tempFile("mixed.sql"), out = tempFile("mixed-out.sql");
-    writeBytes(in, "a\r\nb\nc\rd");
+    ASSERT_TRUE(testfiles::writeBytes(in, "a\r\nb\nc\rd"));
     memo.Lines().LoadFromFile(in);
     EXPECT_EQ(memo.Lines().Count(), 4);
     EXPECT_EQ(memo.Lines().LineBreak(), TSynLineBreak::CRLF);
     memo.Lines().SaveToFile(out);
-    EXPECT_EQ(readBytes(out), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(testfiles::readBytes(out), "a\r\nb\r\nc\r\nd");
 }
 
 TEST(SynMemoScript, TextNeverLoadedUsesCrLfAndAddAppendsLines)
@@ -115,16 +103,16 @@ TEST(SynMemoScript, TextNeverLoadedUsesCrLfAndAddAppendsLines)
     EXPECT_EQ(memo.Lines().Strings(1), "from t");
     const QString out = tempFile("new.sql");
     memo.Lines().SaveToFile(out);
-    EXPECT_EQ(readBytes(out), "select *\r\nfrom t");
+    EXPECT_EQ(testfiles::readBytes(out), "select *\r\nfrom t");
 
     // after an LF file, added lines take the file's style
     const QString in = tempFile("lf.sql");
-    writeBytes(in, "a\n");
+    ASSERT_TRUE(testfiles::writeBytes(in, "a\n"));
     memo.Lines().Clear();
     memo.Lines().LoadFromFile(in);
     memo.Lines().Add("b");
     memo.Lines().SaveToFile(out);
-    EXPECT_EQ(readBytes(out), "a\n\nb");
+    EXPECT_EQ(testfiles::readBytes(out), "a\n\nb");
     EXPECT_EQ(memo.Lines().Text(), "a\r\n\r\nb");
 }
 
@@ -172,7 +160,7 @@ TEST(SynMemoChangeEvent, RaisedForUserEditsOnly)
     memo.Lines().Clear();
     memo.Lines().SetText("select a from t");
     const QString in = tempFile("event.sql");
-    writeBytes(in, "select b\r\nfrom u");
+    ASSERT_TRUE(testfiles::writeBytes(in, "select b\r\nfrom u"));
     memo.Lines().LoadFromFile(in);
     EXPECT_EQ(changes, 0);
 
@@ -206,7 +194,7 @@ TEST(SynMemoChangeEvent, UndoDoesNotReachBackIntoALoadedFile)
     TqdSynMemo memo(nullptr);
     memo.Lines().SetText("old text");
     const QString in = tempFile("undo.sql");
-    writeBytes(in, "new text");
+    ASSERT_TRUE(testfiles::writeBytes(in, "new text"));
     memo.Lines().LoadFromFile(in);
     EXPECT_FALSE(memo.isUndoAvailable());
     EXPECT_EQ(memo.Lines().Text(), "new text");

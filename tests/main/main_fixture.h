@@ -32,6 +32,17 @@ inline void pgSettings(TqdServerConnection &c, const std::string &database = tes
     c.DataBaseName = database;
 }
 
+// The MariaDB test server, over its socket unless a host is named.
+inline void mySettings(TqdServerConnection &c, const std::string &server = testenv::mySocket())
+{
+    c.DBEngine = seMySQL;
+    c.ServerName = server;
+    c.UserName = testenv::myUser();
+    c.Password = testenv::myPassword();
+    c.Port = testenv::myPort();
+    c.DataBaseName.clear();
+}
+
 inline std::string accessFile() { return testenv::accessFixtureDir() + "/indexTestV2000.mdb"; }
 
 inline void accessSettings(TqdServerConnection &c)

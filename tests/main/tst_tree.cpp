@@ -396,3 +396,92 @@ TEST_F(MainTreeTest, MetaDataOpensAWindowCaptionedWithTheNode)
     EXPECT_EQ(windows[0]->ServerConnection->ServerName, accessFile());
     windows[0]->close();
 }
+
+// PostgreSQL and MariaDB on one host: disconnecting one server closes the
+// tabs of that engine, host (in any letter case), user and port only.
+TEST_F(MainTreeTest, DisconnectClosesOnlyTheTabsOfThatServer)
+{
+    REQUIRE_PG();
+    REQUIRE_MY();
+    QTreeWidgetItem *pg = connectWith([](TqdServerConnection &c) {
+        pgSettings(c);
+        c.ServerName = "127.0.0.1";
+    });
+    QTreeWidgetItem *my = connectWith([](TqdServerConnection &c) { mySettings(c, "127.0.0.1"); });
+    ASSERT_TRUE(pg && my);
+    TqdSQLTab *mariaDbTab = openTabOn(my);
+    TqdSQLTab *pgTab = openTabOn(pg);
+    // Tabs whose settings name another user or port of the same host, or the
+    // same server spelt otherwise (a tab does not reconnect when its settings change).
+    TqdSQLTab *otherUser = openTabOn(pg);
+    otherUser->ServerConnection->UserName = "someone_else";
+    TqdSQLTab *otherPort = openTabOn(pg);
+    otherPort->ServerConnection->Port = testenv::pgPort() + 1;
+    TqdSQLTab *spelt = openTabOn(pg);
+    spelt->ServerConnection->ServerName = "127.0.0.1";
+    for (TqdSQLTab *tab : {mariaDbTab, pgTab, otherUser, otherPort, spelt})
+        tab->SynMemo->Lines().Add("select 1");
+    ASSERT_EQ(w->SQLPageControl->PageCount(), 5);
+    ASSERT_EQ(pgTab->ServerConnection->ServerName, "127.0.0.1");
+
+    select(pg);
+    w->mnuDisconnect->trigger();
+    // Asked about and closed: the two tabs of the PostgreSQL server only.
+    EXPECT_EQ(messages.size(), 2u);
+    ASSERT_EQ(w->SQLPageControl->PageCount(), 3);
+    EXPECT_EQ(w->SQLPageControl->SQLTab(0), mariaDbTab);
+    EXPECT_EQ(w->SQLPageControl->SQLTab(1), otherUser);
+    EXPECT_EQ(w->SQLPageControl->SQLTab(2), otherPort);
+    EXPECT_EQ(w->DataBaseTreeView->topLevelItemCount(), 1);
+    EXPECT_TRUE(errorBoxes().empty());
+}
+
+// From a database node the window opens its connection on that database,
+// whichever database the server's node loaded last; from the server node on
+// the server's own.
+TEST_F(MainTreeTest, MetaDataOfADatabaseNodeShowsThatDatabase)
+{
+    REQUIRE_PG();
+    QTreeWidgetItem *pg = connectPg();
+    ASSERT_NE(pg, nullptr);
+    QTreeWidgetItem *tree = db(pg, TreeDb);
+    ASSERT_NE(tree, nullptr);
+    click(db(pg, EmptyDb)); // the server's connection now stands on the empty database
+
+    struct Case {
+        QTreeWidgetItem *node;
+        std::string database;            // the window's connection's
+        std::vector<std::string> tables; // what "Tables & Views" shows of the public schema
+    };
+    const Case cases[] = {
+        {tree, TreeDb, {"alpha", "beta"}},
+        {pg, EmptyDb, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.node->text(0).toStdString());
+        select(c.node);
+        w->mnuViewDataBaseMetaDataClick(); // the popup offers it on database nodes only
+        auto windows = w->findChildren<TFrmTableMetadata *>();
+        ASSERT_EQ(windows.size(), 1);
+        TFrmTableMetadata *window = windows[0];
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("MetaData for ") + c.node->text(0));
+        EXPECT_EQ(window->ServerConnection->DataBaseName, c.database);
+        window->cmbTableMetaData->setCurrentIndex(0); // Tables & Views
+        window->btnShowMetaData->click();
+        ado::TADODataSet *rows = window->dsTableMetaData->DataSet();
+        ASSERT_TRUE(rows && rows->rowSet());
+        const int catalog = rows->rowSet()->fieldIndex("TABLE_CATALOG");
+        const int schema = rows->rowSet()->fieldIndex("TABLE_SCHEMA");
+        const int name = rows->rowSet()->fieldIndex("TABLE_NAME");
+        std::vector<std::string> tables;
+        for (long long r = 0; r < rows->rowSet()->rowCount(); ++r) {
+            EXPECT_EQ(rows->rowSet()->value(r, catalog), c.database);
+            if (rows->rowSet()->value(r, schema) == "public")
+                tables.push_back(rows->rowSet()->value(r, name));
+        }
+        std::sort(tables.begin(), tables.end());
+        EXPECT_EQ(tables, c.tables);
+        delete window;
+    }
+    EXPECT_TRUE(errorBoxes().empty());
+}

@@ -163,7 +163,8 @@ TEST_F(PgProvider, WhetherAStatementReturnsRowsAndWhatItAffected)
         {"delete from tabulon_pg_affected where id > 1", false, 3},
         {"delete from tabulon_pg_affected where id > 100", false, 0},
         {"create index on tabulon_pg_affected (id)", false, 0},
-        {"", false, -1},
+        {"", false, 0},
+        {"-- only a note", false, 0},
         {"insert into tabulon_pg_affected values (9, 9); select 5 as last", true, 1},
     };
     for (const auto &k : cases) {

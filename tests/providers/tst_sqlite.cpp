@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "ado_errors.h"
+#include "o_SQLNames.h"
 #include "provider.h"
 #include "server_provider_support.h"
 #include "testenv.h"
@@ -256,17 +257,13 @@ TEST(SQLiteCatalogue, NamesWithBlanksQuotesAndDashesRunInAQuotedSelect)
     ASSERT_EQ(tables, (std::vector<std::string>{"order \"lines\" - 2024"}));
     const std::vector<std::string> fields = db->fieldNames(tables[0]);
     EXPECT_EQ(fields, (std::vector<std::string>{"unit-price", "it's", "select", "from to"}));
-    // The statement the tree writes: every name in double quotes, inner quotes doubled.
-    auto quote = [](const std::string &name) {
-        std::string s = "\"";
-        for (char c : name)
-            s += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return s + "\"";
-    };
-    std::string sql = "select ";
+    // The statement the tree writes, with the names as the engine's rule writes them.
+    std::string sql = "select\n";
     for (const std::string &f : fields)
-        sql += (f == fields.front() ? "" : ", ") + quote(f);
-    sql += " from " + quote(tables[0]);
+        sql += (f == fields.front() ? "" : ",") + sqlName(seSQLite, f) + "\n";
+    sql += "from\n" + sqlTableName(seSQLite, tables[0]);
+    EXPECT_EQ(sql, "select\n\"unit-price\"\n,\"it's\"\n,\"select\"\n,\"from to\"\n"
+                   "from\n\"order \"\"lines\"\" - 2024\"");
     auto rows = query(*db, sql);
     EXPECT_EQ(fieldNames(*rows), fields);
     EXPECT_EQ(firstRow(*rows), (std::vector<std::string>{"1.5", "q", "7", "a-b"}));

@@ -84,6 +84,12 @@ void myExec(const std::string &sql, const std::string &database)
     runClient("mariadb", args, sql, QProcessEnvironment::systemEnvironment());
 }
 
+void fbCreate(const std::string &path, const std::string &ddl)
+{
+    runClient("isql-fb", {"-q"}, "create database '" + path + "';\n" + ddl + "commit;\n",
+              QProcessEnvironment::systemEnvironment());
+}
+
 std::string accessFixtureDir()
 {
     return QDir(QStringLiteral(TABULON_SOURCE_DIR "/../shared/fixtures/access")).absolutePath().toStdString();

@@ -35,6 +35,10 @@ std::string myConnectionString(const std::string &database = myDatabase());
 void pgExec(const std::string &sql, const std::string &database = pgDatabase());
 void myExec(const std::string &sql, const std::string &database = "");
 
+// Create an embedded Firebird database file at `path` and run `ddl` in it
+// (statements ending with ';') through isql-fb, committed.
+void fbCreate(const std::string &path, const std::string &ddl = "");
+
 // ../shared/fixtures/access beside the checkout (read-only).
 std::string accessFixtureDir();
 // A fresh temporary folder that lives until the test program ends.

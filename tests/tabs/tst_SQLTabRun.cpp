@@ -86,6 +86,10 @@ TEST_F(PgTab, EngineAnswerDecidesBetweenRowsAndCounts)
          "select count(*) from tabrun_copy", "4"},
         {"update tabrun_items set selected = 2 where false", "Commands executed successfully...", -1, nullptr, nullptr,
          nullptr},
+        // Nothing but notes: the server runs nothing and counts nothing.
+        {"-- a note only", "Commands executed successfully...", -1, nullptr, nullptr, nullptr},
+        {"/* a block note */\n  -- and a line note\n", "Commands executed successfully...", -1, nullptr, nullptr,
+         nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.sql);

@@ -220,9 +220,13 @@ ExecResult PgConnection::take(PGresult *result)
         PQclear(result);
         return r;
     }
-    case PGRES_EMPTY_QUERY:
+    case PGRES_EMPTY_QUERY: {
+        // Only blanks and comments: a command that touched nothing.
         PQclear(result);
-        return {};
+        ExecResult r;
+        r.recordsAffected = 0;
+        return r;
+    }
     case PGRES_COPY_OUT: {
         // Nothing here reads a copy stream: drain it so the session stays usable.
         PQclear(result);
