@@ -43,7 +43,10 @@ void Connection::open()
         throw EProviderError("\"" + path + "\" is a folder, not a database file");
 
     // Never SQLITE_OPEN_CREATE: a mistyped name must not leave an empty database behind.
-    const int flags = (writeProtected(path, info) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    // One thread at a time uses a connection, so the engine's own locking of
+    // every call is left out (NOMUTEX); sqlite3_interrupt needs none.
+    const int flags = (writeProtected(path, info) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_NOMUTEX;
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         std::string message = db ? sqlite3_errmsg(db) : "out of memory";

@@ -79,64 +79,69 @@ std::string_view renderReal(double value, std::string &out)
 
 } // namespace
 
-RowStore::RowStore(std::vector<std::string> names) : m_names(std::move(names)), m_seen(m_names.size(), 0) {}
+RowStore::RowStore(std::vector<std::string> names)
+    : m_names(std::move(names)), m_seen(m_names.size(), 0), m_cells(m_names.size())
+{
+}
 
 void RowStore::appendRow(sqlite3_stmt *statement)
 {
+    // One read of each value, kept in m_cells while the row's size is summed;
+    // text and blob bytes stay valid until the next step.
     const int count = int(m_names.size());
-    // First pass: the row's size. Reading a text or blob value here settles
-    // its bytes, which stay valid until the next step.
     size_t size = size_t(count);
     for (int i = 0; i < count; ++i) {
-        switch (sqlite3_column_type(statement, i)) {
-        case SQLITE_INTEGER: size += payloadSize(integerTag(sqlite3_column_int64(statement, i)), nullptr); break;
-        case SQLITE_FLOAT: size += 8; break;
+        Cell &c = m_cells[size_t(i)];
+        c.type = sqlite3_column_type(statement, i);
+        switch (c.type) {
+        case SQLITE_INTEGER:
+            c.integer = sqlite3_column_int64(statement, i);
+            size += payloadSize(integerTag(c.integer), nullptr);
+            break;
+        case SQLITE_FLOAT:
+            c.real = sqlite3_column_double(statement, i);
+            size += 8;
+            break;
         case SQLITE_TEXT:
-            sqlite3_column_text(statement, i);
-            size += 4 + size_t(sqlite3_column_bytes(statement, i));
-            break;
         case SQLITE_BLOB:
-            sqlite3_column_blob(statement, i);
-            size += 4 + size_t(sqlite3_column_bytes(statement, i));
+            c.bytes = c.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, i))
+                                            : sqlite3_column_blob(statement, i);
+            c.length = uint32_t(sqlite3_column_bytes(statement, i));
+            size += 4 + c.length;
             break;
-        default: break;
+        default:
+            break;
         }
     }
 
     char *p = m_store.append(size);
     for (int i = 0; i < count; ++i) {
-        const int type = sqlite3_column_type(statement, i);
-        m_seen[size_t(i)] = static_cast<unsigned char>(m_seen[size_t(i)] | (1u << type));
-        switch (type) {
+        const Cell &c = m_cells[size_t(i)];
+        m_seen[size_t(i)] = static_cast<unsigned char>(m_seen[size_t(i)] | (1u << c.type));
+        switch (c.type) {
         case SQLITE_INTEGER: {
-            const int64_t v = sqlite3_column_int64(statement, i);
-            const Tag tag = integerTag(v);
+            const Tag tag = integerTag(c.integer);
             *p++ = char(tag);
             switch (tag) {
-            case tInt1: p = put(p, int8_t(v)); break;
-            case tInt2: p = put(p, int16_t(v)); break;
-            case tInt4: p = put(p, int32_t(v)); break;
-            default: p = put(p, v);
+            case tInt1: p = put(p, int8_t(c.integer)); break;
+            case tInt2: p = put(p, int16_t(c.integer)); break;
+            case tInt4: p = put(p, int32_t(c.integer)); break;
+            default: p = put(p, c.integer);
             }
             break;
         }
-        case SQLITE_FLOAT: {
+        case SQLITE_FLOAT:
             *p++ = char(tReal);
-            p = put(p, sqlite3_column_double(statement, i));
+            p = put(p, c.real);
             break;
-        }
         case SQLITE_TEXT:
-        case SQLITE_BLOB: {
-            *p++ = char(type == SQLITE_TEXT ? tText : tBlob);
-            const void *data = type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, i))
-                                                   : sqlite3_column_blob(statement, i);
-            const uint32_t length = uint32_t(sqlite3_column_bytes(statement, i));
-            std::memcpy(p, &length, 4);
-            if (length)
-                std::memcpy(p + 4, data, length);
-            p += 4 + length;
+        case SQLITE_BLOB:
+            *p++ = char(c.type == SQLITE_TEXT ? tText : tBlob);
+            p = put(p, c.length);
+            if (c.length)
+                std::memcpy(p, c.bytes, c.length);
+            p += c.length;
             break;
-        }
         default:
             *p++ = char(tNull);
         }

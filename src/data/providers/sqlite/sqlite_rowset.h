@@ -46,6 +46,15 @@ private:
     std::vector<std::string> m_names;
     std::vector<unsigned char> m_seen; // per column: the storage classes met, one bit each
     RowBlocks m_store;
+    // The values of the row being appended, as the engine handed them out.
+    struct Cell {
+        int type = SQLITE_NULL;
+        int64_t integer = 0;
+        double real = 0;
+        const void *bytes = nullptr;
+        uint32_t length = 0;
+    };
+    std::vector<Cell> m_cells;
 };
 
 } // namespace ado::sqlite
