@@ -4,7 +4,10 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
 
@@ -93,4 +96,23 @@ bool TqdFileInfoListView::event(QEvent *e)
     if (e->type() == QEvent::ParentChange && parentWidget())
         RebuildList();
     return result;
+}
+
+bool TqdFileInfoListView::viewportEvent(QEvent *e)
+{
+    if (e->type() != QEvent::ToolTip)
+        return QTreeWidget::viewportEvent(e);
+    auto *help = static_cast<QHelpEvent *>(e);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const QRect cell = visualRect(index);
+    // The view draws a cell's text inside a margin on either side.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const QVariant cellFont = index.data(Qt::FontRole);
+    const int width = QFontMetrics(cellFont.isValid() ? cellFont.value<QFont>() : font()).horizontalAdvance(text);
+    if (index.isValid() && width > cell.width() - 2 * margin)
+        QToolTip::showText(help->globalPos(), text, viewport(), cell);
+    else
+        QToolTip::hideText();
+    return true;
 }

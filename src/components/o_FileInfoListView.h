@@ -39,6 +39,8 @@ public:
 
 protected:
     bool event(QEvent *e) override;
+    // A cell whose text the column cuts shows the whole text as its tooltip.
+    bool viewportEvent(QEvent *e) override;
 
 private:
     void applyItemFlags(QTreeWidgetItem *item) const;

@@ -19,6 +19,10 @@
 #include "o_WorkerRun.h"
 #include "o_Jpeg.h"
 #include "o_Prompts.h"
+#include "o_TextRoom.h"
+#include "f_About.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -137,21 +141,34 @@ char typedCharacter(const QKeyEvent *event)
     return c < 256 ? char(c) : '?';
 }
 
-// The form was laid out for a narrow font: where a caption does not fit in
-// front of its box with the desktop's font, the boxes of that column start
-// after the widest caption, keeping their right edges when `keepRightEdge`.
-void fitCaptionColumn(const std::vector<std::pair<QLabel *, QWidget *>> &rows, bool keepRightEdge)
+// One row of the form: a caption and its box, at their designed places.
+struct FormRow {
+    QLabel *label;
+    QWidget *field;
+    QRect designed; // the box's designed geometry
+    int height;     // the box's height in the current font
+};
+
+// Lays out rows of captions and boxes: the boxes start after the widest
+// caption (at their designed x at least), each row lies below the one above
+// with at least `gap` pixels between the boxes (at its designed y at least),
+// and each caption is centred on its box. Returns the lowest box's bottom.
+int layOutRows(std::vector<FormRow> &rows, int designedStart, int width, int gap)
 {
-    int start = 0;
-    for (const auto &[label, field] : rows) {
-        label->resize(label->sizeHint().width(), label->height());
-        start = qMax(start, qMax(field->x(), label->x() + label->width() + 4));
+    int start = designedStart;
+    for (const FormRow &row : rows)
+        start = qMax(start, row.label->x() + textroom::labelSize(row.label, {}).width() + 4);
+    int below = 0;
+    for (FormRow &row : rows) {
+        const int y = qMax(row.designed.y(), below + gap);
+        // A box a pixel off the common column in the design stays so.
+        const int x = row.designed.x() + start - designedStart;
+        row.field->setGeometry(x, y, width + row.designed.width() - rows.front().designed.width(), row.height);
+        const QSize label = textroom::labelSize(row.label, row.label->size());
+        row.label->setGeometry(row.label->x(), y + (row.height - label.height()) / 2, label.width(), label.height());
+        below = y + row.height;
     }
-    for (const auto &[label, field] : rows) {
-        const int right = field->geometry().right();
-        const int width = keepRightEdge ? right - start + 1 : field->width();
-        field->setGeometry(start, field->y(), width, field->height());
-    }
+    return below;
 }
 
 } // namespace
@@ -286,12 +303,9 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
     ConnectIndicator->setActivity(QStringLiteral("Connecting"));
     ConnectIndicator->btnCancel()->setToolTip(QStringLiteral("Stop connecting (Esc)"));
 
-    fitCaptionColumn({{ui->Label1, cmbServerEngine},
-                      {ui->Label2, cmbServerName},
-                      {ui->Label3, cmbUserName},
-                      {ui->Label4, cmbPassword}},
-                     true);
-    fitCaptionColumn({{ui->Label5, edtPortNumber}, {ui->Label6, edtDataBaseName}}, false);
+    // Fonts as the style and the desktop give them, before measuring texts.
+    ensurePolished();
+    fitToFont();
 
     auto *starStyle = new StarPasswordStyle;
     starStyle->setParent(cmbPassword);
@@ -321,6 +335,64 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
 
 TFrmConnect::~TFrmConnect() { delete ui; }
 
+void TFrmConnect::fitToFont()
+{
+    // The boxes of the frame: all as wide as the widest engine name needs (274 at least).
+    const int boxWidth = textroom::comboBoxSize(cmbServerEngine, cmbServerEngine->size(), true).width();
+    std::vector<FormRow> rows = {
+        {ui->Label1, cmbServerEngine, cmbServerEngine->geometry(),
+         textroom::comboBoxSize(cmbServerEngine, cmbServerEngine->size(), false).height()},
+        {ui->Label2, cmbServerName, cmbServerName->geometry(),
+         textroom::comboBoxSize(cmbServerName, cmbServerName->size(), false).height()},
+        {ui->Label3, cmbUserName, cmbUserName->geometry(),
+         textroom::comboBoxSize(cmbUserName, cmbUserName->size(), false).height()},
+        {ui->Label4, cmbPassword, cmbPassword->geometry(), textroom::lineEditHeight(cmbPassword, cmbPassword->height())},
+    };
+    const int boxesBottom = layOutRows(rows, 95, boxWidth, 2);
+    // The "..." button beside the server name, as high as its box allows.
+    const QRect server = cmbServerName->geometry();
+    btnChooseDBFileName->setGeometry(server.right() + 3, server.y() - 1, btnChooseDBFileName->width(),
+                                     qMax(btnChooseDBFileName->height(), server.height() - 2));
+
+    // The extended page: its two rows, with room below the lower box.
+    std::vector<FormRow> pageRows = {
+        {ui->Label5, edtPortNumber, edtPortNumber->geometry(), textroom::lineEditHeight(edtPortNumber, edtPortNumber->height())},
+        {ui->Label6, edtDataBaseName, edtDataBaseName->geometry(),
+         textroom::lineEditHeight(edtDataBaseName, edtDataBaseName->height())},
+    };
+    const int pageBottom = layOutRows(pageRows, 91, edtPortNumber->width(), 0);
+    QWidget *sheet = ui->TabSheet1;
+    sheet->setMinimumSize(edtDataBaseName->geometry().right() + 4, pageBottom + 5);
+    const QSize page = ExtendedPropsPageControl->size().expandedTo(ExtendedPropsPageControl->minimumSizeHint());
+    ExtendedPropsPageControl->resize(page);
+
+    // The frame: 420 by 208, or wide enough for the boxes and the "..." button
+    // with their designed margin, and high enough for the rows above the page.
+    const int width = std::max({420, btnChooseDBFileName->geometry().right() + 1 + 26, page.width() + 8});
+    const int frameHeight = qMax(208, boxesBottom + 6 + page.height() + 4);
+    TabControl2->setMinimumSize(width, frameHeight);
+
+    // The button strip: buttons as large as their captions need (the designed
+    // 75 by 25 and 117 by 25 at least); Connect on the left, Get Provider Info
+    // in the middle, Cancel on the right, at their designed margins.
+    const QSize connect = textroom::buttonSize(btnConnect, btnConnect->size());
+    const QSize info = textroom::buttonSize(btnGetProviderInfo, btnGetProviderInfo->size());
+    const QSize cancel = textroom::buttonSize(btnCancel, btnCancel->size());
+    const int buttonHeight = std::max({connect.height(), info.height(), cancel.height()});
+    const int stripWidth = qMax(width, 24 + connect.width() + 8 + info.width() + 8 + cancel.width() + 17);
+    const int stripHeight = 41 + buttonHeight - 25;
+    const int buttonY = (stripHeight - buttonHeight) / 2;
+    btnConnect->setGeometry(24, buttonY, connect.width(), buttonHeight);
+    btnGetProviderInfo->setGeometry(152 + (stripWidth - 420) / 2 + (117 - info.width()) / 2, buttonY, info.width(),
+                                    buttonHeight);
+    btnCancel->setGeometry(stripWidth - 17 - cancel.width(), buttonY, cancel.width(), buttonHeight);
+    TabControl1->setMinimumSize(stripWidth, stripHeight);
+    TabControl1->setMaximumHeight(stripHeight);
+    TabControl2->setMinimumWidth(stripWidth);
+    LogoImage->setMinimumWidth(stripWidth);
+    resize(stripWidth, LogoImage->height() + frameHeight + stripHeight);
+}
+
 void TFrmConnect::FormCreate()
 {
     ServerConnection = new TqdServerConnection(this);
@@ -340,7 +412,7 @@ void TFrmConnect::loadBanner()
         return;
     const QImage banner = decodeJpeg(file.readAll());
     if (!banner.isNull())
-        LogoImage->setPixmap(QPixmap::fromImage(banner));
+        showBanner(LogoImage, banner);
 }
 
 void TFrmConnect::loadHistory(QComboBox *box, const QString &fileName)

@@ -99,6 +99,10 @@ private:
     void loadHistory(QComboBox *box, const QString &fileName);
     bool saveHistory(QComboBox *box, const QString &fileName);
     void loadBanner();
+    // Sizes grow from the designed ones where the font needs more room: the
+    // boxes for their text and the engine names, the rows for the boxes, the
+    // extended page for its rows, the buttons for their captions.
+    void fitToFont();
 
     Ui::TFrmConnect *ui;
     bool m_shownOnce = false;

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -146,6 +147,21 @@ void TFrmMain::createLayout()
         addToolButton(QStringLiteral("toolbtnCloseActiveTab"), QStringLiteral("Close active tab"), 5);
     addSeparator();
     toolbtnRunSQL = addToolButton(QStringLiteral("toolbtnRunSQL"), QStringLiteral("Run SQL"), 1);
+    // All buttons share one size: 83 by 52, or more where the font needs it
+    // for a caption to show whole under its picture (the style draws the
+    // caption inside the button's frame, below the picture and a 4-pixel gap).
+    QToolButton *const buttons[] = {toolBtnConnect, toolbtnDisconnect, toolbtnNewTab, toolbtnCloseActiveTab,
+                                    toolbtnRunSQL};
+    QSize buttonSize(83, 52);
+    for (const QToolButton *button : buttons) {
+        const int frame = button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        const int captionHeight = button->fontMetrics().height();
+        buttonSize = buttonSize.expandedTo(
+            QSize(button->sizeHint().width(), 2 * frame + button->iconSize().height() + 4 + captionHeight));
+    }
+    for (QToolButton *button : buttons)
+        button->setFixedSize(buttonSize);
+    TabControl1->setFixedHeight(65 + buttonSize.height() - 52);
     connect(toolBtnConnect, &QToolButton::clicked, this, &TFrmMain::mnuConnectClick);
     connect(toolbtnDisconnect, &QToolButton::clicked, this, &TFrmMain::mnuDisconnectClick);
     connect(toolbtnNewTab, &QToolButton::clicked, this, &TFrmMain::mnuNewTabClick);
@@ -155,7 +171,6 @@ void TFrmMain::createLayout()
 
     GroupBox1 = new QGroupBox(QStringLiteral("Current Tab Connection Info"), TabControl1);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setFixedWidth(185);
     auto *infoLayout = new QVBoxLayout(GroupBox1);
     infoLayout->setContentsMargins(2, 0, 2, 2);
     lblConnectionInfo = new QLabel(GroupBox1);
@@ -166,6 +181,8 @@ void TFrmMain::createLayout()
     maroon.setColor(QPalette::WindowText, QColor(128, 0, 0));
     lblConnectionInfo->setPalette(maroon);
     infoLayout->addWidget(lblConnectionInfo);
+    // 185 wide, wider when the caption needs it.
+    GroupBox1->setFixedWidth(qMax(185, GroupBox1->minimumSizeHint().width()));
     top->addWidget(GroupBox1);
     outer->addWidget(TabControl1);
 
@@ -201,12 +218,20 @@ void TFrmMain::createLayout()
 
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    StatusBar->setFixedHeight(19);
     StatusBar->setSizeGripEnabled(false);
     auto *field = new QLabel(StatusBar);
     field->setObjectName(QStringLiteral("StatusPanel"));
     StatusBar->addWidget(field, 1);
+    // 19 high, higher when a line of text needs it.
+    StatusBar->setFixedHeight(qMax(19, StatusBar->sizeHint().height()));
     setStatusBar(StatusBar);
+
+    // 996 wide, wider when the toolbar's buttons and the info box need it, so
+    // that no button starts out in the toolbar's overflow menu.
+    ensurePolished();
+    TabControl1->layout()->activate();
+    m_neededWidth = TabControl1->sizeHint().width();
+    resize(qMax(width(), m_neededWidth), height());
 }
 
 QToolButton *TFrmMain::addToolButton(const QString &name, const QString &caption, int picture)
@@ -216,7 +241,6 @@ QToolButton *TFrmMain::addToolButton(const QString &name, const QString &caption
     button->setText(caption);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIconSize(QSize(32, 32));
-    button->setFixedSize(83, 52);
     button->setAutoRaise(true);
     QIcon icon;
     for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Selected})
@@ -388,7 +412,7 @@ void TFrmMain::showEvent(QShowEvent *event)
     const QRect frame = frameGeometry();
     const QSize extra = frame.size() - size();
     if (!extra.isEmpty() && (extra.width() > 0 || extra.height() > 0))
-        resize(QSize(996, 714) - extra);
+        resize(QSize(996, 714).expandedTo(QSize(m_neededWidth + extra.width(), 0)) - extra);
     move(337, 136);
 }
 

@@ -193,4 +193,5 @@ private:
     static bool busy();
 
     bool m_placed = false;
+    int m_neededWidth = 0; // what the top strip needs, when more than the designed width
 };

@@ -1,6 +1,7 @@
 // The About window: its rows and column widths, text, link and lifetime.
 
 #include "f_About.h"
+#include "fit_check.h"
 #include "o_AppInfo.h"
 #include "o_FileInfoListView.h"
 #include "o_LinkLabel.h"
@@ -18,6 +19,10 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QHelpEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QToolTip>
 
 #include <functional>
 #include <stdexcept>
@@ -80,7 +85,9 @@ TEST(About, ShowsTheProgramsOwnVersionInformation)
         EXPECT_EQ(s.values, (QStringList{"brennick.example", "Tabulon", QCoreApplication::applicationFilePath(),
                                          "1.0.10.282", "Tabulon", QString::fromUtf8(appinfo::MakerHost),
                                          QString::fromUtf8(appinfo::MakerHost), "Tabulon", "Tabulon", "1.0.10.0"}));
-        EXPECT_EQ(s.width0, 100);
+        // 100 and 135 where the font fits them (DesignedColumnsWhereTheFontFits);
+        // the key column grows for a wider font.
+        EXPECT_GE(s.width0, 100);
         EXPECT_EQ(s.width1, 135);
         // Closed and destroyed, and the global reference emptied.
         EXPECT_TRUE(s.form.isNull());
@@ -97,8 +104,18 @@ TEST(About, TwoShowingsShowTheSameRows)
     EXPECT_EQ(first.keys, second.keys);
 }
 
+TEST(About, DesignedColumnsWhereTheFontFits)
+{
+    const fitcheck::AppFont font(fitcheck::AppFont::small());
+    const Shown s = showOnce(clickOk);
+    EXPECT_EQ(s.width0, 100);
+    EXPECT_EQ(s.width1, 135);
+}
+
 TEST(About, FormLayoutAndText)
 {
+    // The designed geometry holds with a font as narrow as the design's.
+    const fitcheck::AppFont font(fitcheck::AppFont::small());
     TFrmAbout form;
     EXPECT_EQ(form.windowTitle(), "Brennick - About...");
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -153,6 +170,9 @@ TEST(About, TheLastInfoLinesCanBeScrolledTo)
     TFrmAbout form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // Shrunk by the user as far as it goes: the memo at its designed 287 pixels.
+    form.resize(form.minimumSizeHint());
+    QApplication::processEvents();
     QPlainTextEdit *memo = form.InfoMemo;
     const QString before = memo->toPlainText();
     auto lastLineVisible = [memo] {
@@ -205,4 +225,59 @@ TEST(About, ConnectBannerIsAvailable)
     const QImage image = banner("connect-banner.jpg");
     EXPECT_EQ(image.size(), QSize(420, 70));
     EXPECT_TRUE(banner("no-such-banner.jpg").isNull());
+}
+
+// At the desktop's font and at 125 % and 150 % of it: no key, caption or
+// button text is cut, the info text shows every line whole, and a value
+// that its column cuts shows whole as a tooltip.
+TEST(About, NothingIsCutAtTheDesktopsFont)
+{
+    for (const double scale : {1.0, 1.25, 1.5}) {
+        SCOPED_TRACE(scale);
+        const fitcheck::AppFont font(fitcheck::AppFont::scaled(scale));
+        QStringList cut, cells;
+        QStringList wrapped;
+        bool lastLineShown = false;
+        int scrollRange = -1;
+        QString fileNameTip, shortValueTip, fileName;
+        whileOpen(
+            [&](TFrmAbout *form) {
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+                cut = fitcheck::cutTexts(form);
+                cells = fitcheck::cutCells(form->qdFileInfoListView1, 0);
+
+                QPlainTextEdit *memo = form->InfoMemo;
+                for (QTextBlock b = memo->document()->begin(); b.isValid(); b = b.next())
+                    if (b.layout()->lineCount() != 1)
+                        wrapped << b.text();
+                QTextCursor end(memo->document());
+                end.movePosition(QTextCursor::End);
+                lastLineShown = memo->viewport()->rect().contains(memo->cursorRect(end));
+                scrollRange = memo->verticalScrollBar()->maximum();
+
+                // Tooltips over the value cells of "FileName" (a long path) and "Product Name".
+                TqdFileInfoListView *list = form->qdFileInfoListView1;
+                auto tipAt = [list](int row) {
+                    QToolTip::hideText();
+                    const QModelIndex index = list->model()->index(row, 1);
+                    const QPoint at = list->visualRect(index).center();
+                    QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+                    QApplication::sendEvent(list->viewport(), &help);
+                    return QToolTip::isVisible() ? QToolTip::text() : QString();
+                };
+                fileName = list->topLevelItem(2)->text(1);
+                shortValueTip = tipAt(8); // first: a hidden tooltip lingers a while
+                fileNameTip = tipAt(2);
+                QToolTip::hideText();
+            },
+            clickOk);
+        ShowAbout();
+        EXPECT_TRUE(cut.isEmpty()) << cut.join('\n').toStdString();
+        EXPECT_TRUE(cells.isEmpty()) << cells.join('\n').toStdString();
+        EXPECT_TRUE(wrapped.isEmpty()) << wrapped.join('\n').toStdString();
+        EXPECT_TRUE(lastLineShown);
+        EXPECT_EQ(scrollRange, 0);
+        EXPECT_EQ(fileNameTip, fileName) << "the path is longer than the value column";
+        EXPECT_EQ(shortValueTip, QString()) << "\"Tabulon\" shows whole";
+    }
 }

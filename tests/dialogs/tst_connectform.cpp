@@ -22,6 +22,7 @@
 #include "dialogs_fixture.h"
 #include "modal_script.h"
 #include "f_ConnectForm.h"
+#include "fit_check.h"
 #include "o_AppInfo.h"
 
 using dialogs_test::RecordedPrompts;
@@ -477,6 +478,58 @@ TEST_F(ConnectFormTest, BannerIsDecodedIntoTheLogo)
     EXPECT_EQ(logo.size(), QSize(420, 70));
     const QImage image = logo.toImage();
     EXPECT_FALSE(image.isGrayscale()) << "the banner is in colour";
+}
+
+// With a font as narrow as the design's, every box, page and button keeps
+// its designed place and size.
+TEST_F(ConnectFormTest, DesignedLayoutWhereTheFontFits)
+{
+    const fitcheck::AppFont font(fitcheck::AppFont::small());
+    TFrmConnect dialog;
+    dialog.cmbServerEngine->setCurrentIndex(5); // MySQL: the extended page shows
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.size(), QSize(420, 319));
+    EXPECT_EQ(dialog.TabControl2->geometry(), QRect(0, 70, 420, 208));
+    EXPECT_EQ(dialog.cmbServerEngine->geometry(), QRect(95, 21, 274, 24));
+    EXPECT_EQ(dialog.cmbServerName->geometry(), QRect(95, 52, 274, 24));
+    EXPECT_EQ(dialog.cmbUserName->geometry(), QRect(95, 78, 274, 24));
+    EXPECT_EQ(dialog.cmbPassword->geometry(), QRect(96, 104, 273, 21));
+    EXPECT_EQ(dialog.ExtendedPropsPageControl->geometry(), QRect(4, 131, 412, 73));
+    EXPECT_EQ(dialog.edtPortNumber->geometry(), QRect(91, 1, 121, 21));
+    EXPECT_EQ(dialog.edtDataBaseName->geometry(), QRect(91, 22, 182, 21));
+    EXPECT_EQ(dialog.TabControl1->geometry(), QRect(0, 278, 420, 41));
+    EXPECT_EQ(dialog.btnConnect->geometry(), QRect(24, 8, 75, 25));
+    EXPECT_EQ(dialog.btnGetProviderInfo->geometry(), QRect(152, 8, 117, 25));
+    EXPECT_EQ(dialog.btnCancel->geometry(), QRect(328, 8, 75, 25));
+    const QStringList cut = fitcheck::cutTexts(&dialog);
+    EXPECT_TRUE(cut.isEmpty()) << cut.join('\n').toStdString();
+}
+
+// At the desktop's font and at 125 % and 150 % of it, for every engine's
+// page: no caption, engine name or line of text is cut, and every box lies
+// inside its frame (the extended page's boxes inside the page).
+TEST_F(ConnectFormTest, NothingIsCutAtTheDesktopsFont)
+{
+    for (const double scale : {1.0, 1.25, 1.5}) {
+        const fitcheck::AppFont font(fitcheck::AppFont::scaled(scale));
+        TFrmConnect dialog;
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        for (const EngineCase &c : EngineCases) {
+            SCOPED_TRACE(testing::Message() << scale << " " << c.item);
+            dialog.cmbServerEngine->setCurrentIndex(c.position);
+            QApplication::processEvents();
+            const QStringList cut = fitcheck::cutTexts(&dialog);
+            EXPECT_TRUE(cut.isEmpty()) << cut.join('\n').toStdString();
+            // The rows do not overlap one another.
+            EXPECT_LE(dialog.cmbServerName->geometry().bottom(), dialog.cmbUserName->y());
+            EXPECT_LE(dialog.cmbUserName->geometry().bottom(), dialog.cmbPassword->y());
+            EXPECT_LE(dialog.edtPortNumber->geometry().bottom(), dialog.edtDataBaseName->y());
+            if (c.extendedPage)
+                EXPECT_LT(dialog.cmbPassword->geometry().bottom(), dialog.ExtendedPropsPageControl->y());
+        }
+    }
 }
 
 // Connecting for real: the engine, the entries as a user types them, and Ok.

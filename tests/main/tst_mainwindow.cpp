@@ -8,10 +8,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
+#include "fit_check.h"
 #include "o_AppInfo.h"
 
 using mainfixture::MainWindowTest;
@@ -54,7 +56,10 @@ TEST_F(MainWindowTest, LayoutFollowsTheDesign)
     int lastX = -1;
     for (const auto &[button, caption] : buttons) {
         EXPECT_EQ(button->text(), QString::fromLatin1(caption));
-        EXPECT_EQ(button->size(), QSize(83, 52)) << caption;
+        // Designed 83 by 52; all alike, grown where the font needs it.
+        EXPECT_EQ(button->size(), w->toolBtnConnect->size()) << caption;
+        EXPECT_GE(button->width(), 83) << caption;
+        EXPECT_GE(button->height(), 52) << caption;
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         EXPECT_FALSE(button->icon().pixmap(32, 32).isNull()) << caption;
         EXPECT_GT(button->x(), lastX) << caption << " is out of order";
@@ -66,7 +71,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheDesign)
     EXPECT_NE(normal, disabled);
 
     EXPECT_EQ(w->GroupBox1->title(), QStringLiteral("Current Tab Connection Info"));
-    EXPECT_EQ(w->GroupBox1->width(), 185);
+    EXPECT_GE(w->GroupBox1->width(), 185);
     EXPECT_GT(w->GroupBox1->x(), w->ToolBar1->x());
     EXPECT_TRUE(w->lblConnectionInfo->wordWrap());
     EXPECT_EQ(w->lblConnectionInfo->alignment() & Qt::AlignCenter, Qt::AlignCenter);
@@ -74,9 +79,50 @@ TEST_F(MainWindowTest, LayoutFollowsTheDesign)
     EXPECT_EQ(w->DataBaseTreeView->width(), 257);
     EXPECT_EQ(w->DataBaseTreeView->indentation(), 19);
     EXPECT_EQ(w->Splitter1->handleWidth(), 5);
-    EXPECT_EQ(w->TabControl1->height(), 65);
+    EXPECT_EQ(w->TabControl1->height(), 65 + w->toolBtnConnect->height() - 52);
     for (const QIcon &icon : w->TreeviewImageList)
         EXPECT_FALSE(icon.pixmap(16, 16).isNull());
+}
+
+// With a font as narrow as the design's, the window keeps its designed sizes.
+TEST(MainWindowFonts, DesignedSizesWhereTheFontFits)
+{
+    const fitcheck::AppFont font(fitcheck::AppFont::small());
+    TFrmMain w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    for (QToolButton *button : {w.toolBtnConnect, w.toolbtnDisconnect, w.toolbtnNewTab, w.toolbtnCloseActiveTab,
+                                w.toolbtnRunSQL})
+        EXPECT_EQ(button->size(), QSize(83, 52)) << button->text().toStdString();
+    EXPECT_EQ(w.GroupBox1->width(), 185);
+    EXPECT_EQ(w.TabControl1->height(), 65);
+    EXPECT_EQ(w.StatusBar->height(), 19);
+    EXPECT_TRUE(fitcheck::cutTexts(&w).isEmpty()) << fitcheck::cutTexts(&w).join('\n').toStdString();
+}
+
+// At the desktop's font and at 125 % and 150 % of it, no caption is cut:
+// toolbar buttons, the connection-info box, the status line (with a text in it).
+TEST(MainWindowFonts, NoCaptionIsCut)
+{
+    for (const double scale : {1.0, 1.25, 1.5}) {
+        SCOPED_TRACE(scale);
+        const fitcheck::AppFont font(fitcheck::AppFont::scaled(scale));
+        TFrmMain w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        w.findChild<QLabel *>(QStringLiteral("StatusPanel"))->setText(QStringLiteral("Info  : 12 Records fetched"));
+        QApplication::processEvents();
+        const QStringList cut = fitcheck::cutTexts(&w);
+        EXPECT_TRUE(cut.isEmpty()) << cut.join('\n').toStdString();
+        // Every button shows on the toolbar itself, none in its overflow menu.
+        for (QToolButton *button : {w.toolBtnConnect, w.toolbtnDisconnect, w.toolbtnNewTab, w.toolbtnCloseActiveTab,
+                                    w.toolbtnRunSQL})
+            EXPECT_TRUE(button->isVisible()) << button->text().toStdString();
+        if (scale == 1.0) {
+            // The caption that the designed width cuts at this font.
+            EXPECT_GT(fitcheck::textWidth(w.toolbtnCloseActiveTab, w.toolbtnCloseActiveTab->text()), 83 - 4);
+        }
+    }
 }
 
 TEST_F(MainWindowTest, MenuItemsCarryTheirCaptionsAndShortcuts)
