@@ -29,6 +29,7 @@ Settings load()
     s.rowsDatabase = need("TABULON_BENCH_ROWS_DB");
     s.treeDatabase = need("TABULON_BENCH_TREE_DB");
     s.fbPath = need("TABULON_BENCH_FB_PATH");
+    s.sqlitePath = need("TABULON_BENCH_SQLITE_PATH");
     s.scriptPath = need("TABULON_BENCH_SCRIPT");
     s.workDir = need("TABULON_BENCH_WORK");
     s.expectedRows = std::stoll(need("TABULON_BENCH_ROWS"));
@@ -47,6 +48,11 @@ const Settings &settings()
 const char *rowsStatement()
 {
     return "select id, qty, price, rate, name, descr, created, nothing from bench_rows";
+}
+
+const char *sqliteRowsStatement()
+{
+    return "select id, qty, price, rate, name, descr, created, \"nothing\" from bench_rows";
 }
 
 } // namespace bench

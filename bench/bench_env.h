@@ -15,6 +15,7 @@ struct Settings {
     std::string rowsDatabase;  // PostgreSQL and MariaDB database with the row table
     std::string treeDatabase;  // PostgreSQL database with the many tables
     std::string fbPath;        // embedded Firebird file with the row table
+    std::string sqlitePath;    // SQLite file with the row table
     std::string scriptPath;    // the large script
     std::string workDir;       // scratch files (saved script, client logs)
     long long expectedRows = 0;
@@ -24,8 +25,10 @@ struct Settings {
 // Reads the environment; throws std::runtime_error naming a missing variable.
 const Settings &settings();
 
-// The statement of the row cases, the same text on every engine.
+// The statement of the row cases, the same text on every engine but SQLite,
+// where NOTHING is a keyword that cannot stand bare as a name.
 const char *rowsStatement();
+const char *sqliteRowsStatement();
 
 // The grid's window size while the first screen is painted.
 constexpr int kWindowWidth = 1280;

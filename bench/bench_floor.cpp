@@ -6,6 +6,7 @@
 #include <firebird/Interface.h>
 #include <libpq-fe.h>
 #include <mysql.h>
+#include <sqlite3.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -151,6 +152,46 @@ SideResult fbFloor()
         status.dispose();
         throw std::runtime_error(std::string("fbclient: ") + text);
     }
+}
+
+SideResult sqliteFloor()
+{
+    const Settings &s = settings();
+    Stopwatch clock;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(s.sqlitePath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw std::runtime_error(std::string("libsqlite3: ") + sqlite3_errmsg(db));
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sqliteRowsStatement(), -1, &statement, nullptr) != SQLITE_OK)
+        throw std::runtime_error(std::string("libsqlite3: ") + sqlite3_errmsg(db));
+    const int fields = sqlite3_column_count(statement);
+    long long rows = 0;
+    unsigned long long sum = 0;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int f = 0; f < fields; ++f) {
+            switch (sqlite3_column_type(statement, f)) {
+            case SQLITE_INTEGER: sum += (unsigned long long)sqlite3_column_int64(statement, f); break;
+            case SQLITE_FLOAT: sum += (unsigned long long)sqlite3_column_double(statement, f); break;
+            case SQLITE_TEXT: {
+                const unsigned char *text = sqlite3_column_text(statement, f);
+                const int length = sqlite3_column_bytes(statement, f);
+                sum += unsigned(length) + (length ? text[0] + text[length - 1] : 0);
+                break;
+            }
+            case SQLITE_BLOB: sum += unsigned(sqlite3_column_bytes(statement, f)); break;
+            default: break;
+            }
+        }
+        ++rows;
+    }
+    if (rc != SQLITE_DONE)
+        throw std::runtime_error(std::string("libsqlite3: ") + sqlite3_errmsg(db));
+    SideResult out{clock.seconds(), rows};
+    g_sink = sum;
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return out;
 }
 
 } // namespace bench

@@ -1,7 +1,7 @@
 // tabulon_bench: Tabulon's paths against the engines' own command-line
 // clients and bare client-library loops, measured in one run.
 //
-//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,tree,script]
+//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script]
 //   tabulon_bench side NAME      one measured side (the runner starts these)
 //
 // The settings come from the environment that tools/bench.sh prepares.
@@ -27,7 +27,7 @@ bool runSide(const std::string &name, SideResult &result)
     static const std::map<std::string, SideResult (*)()> sides = {
         {"pg-floor", pgFloor}, {"my-floor", myFloor}, {"fb-floor", fbFloor},     {"pg-grid", pgGrid},
         {"my-grid", myGrid},   {"fb-grid", fbGrid},   {"tree-fill", treeFill}, {"script", scriptOpenSave},
-        {"window", windowAlone},
+        {"window", windowAlone}, {"sqlite-floor", sqliteFloor}, {"sqlite-grid", sqliteGrid},
     };
     const auto it = sides.find(name);
     if (it == sides.end())
@@ -95,7 +95,7 @@ int run(int argc, char **argv)
     int runs = 5;
     const Settings &s = settings();
     std::string csv = s.workDir + "/results.csv";
-    std::string only = "pg,my,fb,tree,script";
+    std::string only = "pg,my,fb,sqlite,tree,script";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         if (key == "--runs")
@@ -114,7 +114,8 @@ int run(int argc, char **argv)
     std::ofstream(fbQuery, std::ios::trunc) << rowsStatement() << ";\n";
     setenv("PGPASSWORD", s.pgPassword.c_str(), 1);
 
-    Group pg{"PostgreSQL"}, my{"MariaDB"}, fb{"Firebird"}, tree{"tree"}, script{"script"}, window{"window"};
+    Group pg{"PostgreSQL"}, my{"MariaDB"}, fb{"Firebird"}, lite{"SQLite"}, tree{"tree"}, script{"script"},
+        window{"window"};
     Side *pgTabulon = pg.add("pg-grid", "Tabulon (query tab, grid)");
     Side *psql = pg.add("psql", "psql -At -o /dev/null",
                         {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d", s.rowsDatabase,
@@ -129,6 +130,10 @@ int run(int argc, char **argv)
     Side *isql = fb.add("isql-fb", "isql-fb -o /dev/null",
                         {"isql-fb", "-q", "-u", "SYSDBA", "-i", fbQuery, "-o", "/dev/null", s.fbPath});
     Side *fbFloorSide = fb.add("fb-floor", "fbclient fetch loop (floor)");
+    Side *liteTabulon = lite.add("sqlite-grid", "Tabulon (query tab, grid)");
+    Side *liteClient = lite.add("sqlite3", "sqlite3 -batch > /dev/null",
+                                {"sqlite3", "-batch", s.sqlitePath, sqliteRowsStatement()});
+    Side *liteFloorSide = lite.add("sqlite-floor", "sqlite3_step loop (floor)");
     Side *treeTabulon = tree.add("tree-fill", "Tabulon (tree node)");
     Side *psqlDt = tree.add("psql-dt", "psql -c '\\dt'",
                             {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d",
@@ -152,6 +157,11 @@ int run(int argc, char **argv)
         checkItems(fbTabulon, s.expectedRows, "rows");
         checkItems(fbFloorSide, s.expectedRows, "rows");
     }
+    if (wanted("sqlite")) {
+        runGroup(lite, runs, s.workDir);
+        checkItems(liteTabulon, s.expectedRows, "rows");
+        checkItems(liteFloorSide, s.expectedRows, "rows");
+    }
     if (wanted("tree")) {
         runGroup(tree, runs, s.workDir);
         checkItems(treeTabulon, s.expectedTables, "tables");
@@ -159,7 +169,7 @@ int run(int argc, char **argv)
     if (wanted("script"))
         runGroup(script, runs, s.workDir);
     Side *windowSide = window.add("window", "Tabulon's window alone");
-    const bool rowCasesWanted = wanted("pg") || wanted("my") || wanted("fb");
+    const bool rowCasesWanted = wanted("pg") || wanted("my") || wanted("fb") || wanted("sqlite");
     if (rowCasesWanted)
         runGroup(window, runs, s.workDir);
 
@@ -173,6 +183,7 @@ int run(int argc, char **argv)
         {"pg", 1, "PostgreSQL: " + rows, pgTabulon, psql, pgFloorSide},
         {"my", 2, "MariaDB: " + rows, myTabulon, mariadb, myFloorSide},
         {"fb", 3, "Firebird (embedded): " + rows, fbTabulon, isql, fbFloorSide},
+        {"sqlite", 7, "SQLite: " + rows, liteTabulon, liteClient, liteFloorSide},
     };
     for (const RowCase &c : rowCases) {
         if (!wanted(c.want))
@@ -224,7 +235,8 @@ int main(int argc, char **argv)
         }
         if (mode == "run")
             return bench::run(argc, argv);
-        std::fprintf(stderr, "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,tree,script] | side NAME\n",
+        std::fprintf(stderr,
+                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script] | side NAME\n",
                      argv[0]);
         return 2;
     } catch (const std::exception &e) {

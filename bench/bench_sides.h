@@ -18,12 +18,14 @@ struct SideResult {
 SideResult pgFloor();
 SideResult myFloor();
 SideResult fbFloor();
+SideResult sqliteFloor();
 
 // Tabulon: connect a query tab, run the statement, bind the result to the
 // tab's grid and paint the first screen.
 SideResult pgGrid();
 SideResult myGrid();
 SideResult fbGrid();
+SideResult sqliteGrid();
 
 // Tabulon's window with an empty query tab, no statement run: the part of the
 // grid sides' peak memory that is not the rows.

@@ -24,7 +24,8 @@ namespace {
 // One query tab in a window of the benchmark's size, connected by `configure`,
 // runs the row statement; the time runs from the connect to the first screen
 // of the grid.
-SideResult gridSide(const std::function<void(TqdServerConnection &)> &configure)
+SideResult gridSide(const std::function<void(TqdServerConnection &)> &configure,
+                    const char *statement = rowsStatement())
 {
     SideApplication app;
     TqdSQLPageControl pages;
@@ -33,7 +34,7 @@ SideResult gridSide(const std::function<void(TqdServerConnection &)> &configure)
     pages.SetActivePage(tab);
     configure(*tab->ServerConnection);
     tab->SynMemo->Lines().Clear();
-    tab->SynMemo->Lines().Add(rowsStatement());
+    tab->SynMemo->Lines().Add(statement);
     pages.show();
     SideApplication::paint(&pages);
 
@@ -100,6 +101,15 @@ SideResult fbGrid()
         c.ServerName = s.fbPath;
         c.UserName = "SYSDBA";
     });
+}
+
+SideResult sqliteGrid()
+{
+    const Settings &s = settings();
+    return gridSide([&s](TqdServerConnection &c) {
+        c.DBEngine = seSQLite;
+        c.ServerName = s.sqlitePath;
+    }, sqliteRowsStatement());
 }
 
 namespace {

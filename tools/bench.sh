@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # The benchmark: builds Tabulon, starts PostgreSQL and MariaDB servers of its
-# own, creates the data (1,000,000 rows on PostgreSQL, MariaDB and an embedded
-# Firebird file, a PostgreSQL database of 10,000 tables, a 20 MiB script),
+# own, creates the data that the chosen cases need (1,000,000 rows on
+# PostgreSQL, MariaDB, an embedded Firebird file and a SQLite file, a
+# PostgreSQL database of 10,000 tables, a 20 MiB script),
 # runs every case several times and prints the medians and ratios; the CSV
 # goes to build/bench/results.csv. The servers stop at the end, also on failure.
 #
 #   tools/bench.sh                  all cases, 5 runs each
 #   BENCH_RUNS=3 tools/bench.sh     fewer runs
-#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, tree, script)
+#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
 runs=${BENCH_RUNS:-5}
-only=${BENCH_ONLY:-pg,my,fb,tree,script}
+only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script}
 rows=1000000
 tables=10000
 script_bytes=$((20 * 1024 * 1024))
@@ -46,8 +47,11 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 pg() { psql -X -q -v ON_ERROR_STOP=1 -h "$TABULON_PG_SOCKET" -p "$TABULON_PG_PORT" -U "$TABULON_PG_USER" "$@"; }
 my() { mariadb --no-defaults -S "$TABULON_MY_SOCKET" -u "$TABULON_MY_USER" -p"$TABULON_MY_PASSWORD" "$@"; }
 
-echo "[bench] PostgreSQL: $rows rows"
+wants() { case ",$only," in *",$1,"*) return 0 ;; esac; return 1; }
+
 pg -d tabulon_test -c "create database tabulon_bench" -c "create database tabulon_bench_tree"
+if wants pg; then
+echo "[bench] PostgreSQL: $rows rows"
 pg -d tabulon_bench <<SQL
 create table bench_rows (
   id integer not null primary key, qty bigint, price numeric(12,2), rate numeric(10,4),
@@ -59,7 +63,9 @@ insert into bench_rows
   from generate_series(1, $rows) i;
 vacuum analyze bench_rows;
 SQL
+fi
 
+if wants tree; then
 echo "[bench] PostgreSQL: $tables tables"
 # In batches: every new table holds a lock until its transaction ends.
 for from in $(seq 1 1000 "$tables"); do
@@ -68,7 +74,9 @@ for from in $(seq 1 1000 "$tables"); do
       execute format('create table t%s (id integer primary key, name varchar(40))', lpad(i::text, 5, '0'));
     end loop; end \$\$"
 done
+fi
 
+if wants my; then
 echo "[bench] MariaDB: $rows rows"
 my >/dev/null <<SQL
 create database tabulon_bench character set utf8mb4;
@@ -83,9 +91,11 @@ insert into bench_rows
   from seq_1_to_$rows;
 analyze table bench_rows;
 SQL
+fi
 
-echo "[bench] Firebird: $rows rows (embedded)"
 fbfile="$work/bench.fdb"
+if wants fb; then
+echo "[bench] Firebird: $rows rows (embedded)"
 isql-fb -q -b -u SYSDBA >/dev/null <<SQL
 set bail on;
 create database '$fbfile' page_size 8192 default character set utf8;
@@ -107,6 +117,23 @@ end^
 set term ;^
 commit;
 SQL
+fi
+
+sqlitefile="$work/bench.sqlite"
+if wants sqlite; then
+echo "[bench] SQLite: $rows rows"
+sqlite3 -bail "$sqlitefile" <<SQL
+create table bench_rows (
+  id integer not null primary key, qty bigint, price numeric(12,2), rate numeric(10,4),
+  name varchar(40), descr varchar(80), created timestamp, "nothing" integer);
+with recursive k(i) as (select 1 union all select i + 1 from k where i < $rows)
+insert into bench_rows
+  select i, i * 37, (i % 100000) / 100.0 + 0.25, (i % 9973) / 10000.0, 'Name ' || i,
+         'Row number ' || i || ' of the benchmark table',
+         datetime('2020-01-01 00:00:00', '+' || i || ' seconds'), null
+  from k;
+SQL
+fi
 
 echo "[bench] a 20 MiB script"
 script="$work/script.sql"
@@ -118,6 +145,7 @@ truncate -s "$script_bytes" "$script"
 export TABULON_BENCH_ROWS_DB=tabulon_bench
 export TABULON_BENCH_TREE_DB=tabulon_bench_tree
 export TABULON_BENCH_FB_PATH=$fbfile
+export TABULON_BENCH_SQLITE_PATH=$sqlitefile
 export TABULON_BENCH_SCRIPT=$script
 export TABULON_BENCH_WORK=$work
 export TABULON_BENCH_ROWS=$rows

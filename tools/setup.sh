@@ -12,6 +12,7 @@ packages=(
   libmariadb-dev mariadb-server mariadb-client
   firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
   unixodbc unixodbc-dev odbc-mdbtools mdbtools tdsodbc
+  libsqlite3-dev sqlite3
   libjpeg-dev libgtest-dev
   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev
   qt6-qpa-plugins xvfb xdotool x11-utils

@@ -81,5 +81,6 @@ TQD_COMMAND_SET(TqdFirebirdCommands);
 TQD_COMMAND_SET(TqdMSSQLCECommands);
 TQD_COMMAND_SET(TqdPostGreCommands);
 TQD_COMMAND_SET(TqdOracleCommands);
+TQD_COMMAND_SET(TqdSQLiteCommands);
 
 #undef TQD_COMMAND_SET

@@ -152,6 +152,18 @@ constexpr std::array kAccessWords{
     "VALUES"sv, "VAR"sv, "VARBINARY"sv, "VARCHAR"sv, "VARP"sv, "WHERE"sv, "WITH"sv, "XOR"sv, "YESNO"sv,
 };
 
+// SQLite: the keywords that it refuses or misreads where a name stands (the
+// CURRENT_ ones read as the date and time); its other keywords fall back to names.
+constexpr std::array kSQLiteWords{
+    "ADD"sv, "ALL"sv, "ALTER"sv, "AND"sv, "AS"sv, "AUTOINCREMENT"sv, "BETWEEN"sv, "CASE"sv, "CAST"sv, "CHECK"sv,
+    "COLLATE"sv, "COMMIT"sv, "CONSTRAINT"sv, "CREATE"sv, "CURRENT_DATE"sv, "CURRENT_TIME"sv, "CURRENT_TIMESTAMP"sv,
+    "DEFAULT"sv, "DEFERRABLE"sv, "DELETE"sv, "DISTINCT"sv, "DROP"sv, "ELSE"sv, "ESCAPE"sv, "EXCEPT"sv, "EXISTS"sv,
+    "FOREIGN"sv, "FROM"sv, "GROUP"sv, "HAVING"sv, "IN"sv, "INDEX"sv, "INSERT"sv, "INTERSECT"sv, "INTO"sv, "IS"sv,
+    "ISNULL"sv, "JOIN"sv, "LIMIT"sv, "NOT"sv, "NOTHING"sv, "NOTNULL"sv, "NULL"sv, "ON"sv, "OR"sv, "ORDER"sv,
+    "PRIMARY"sv, "RAISE"sv, "REFERENCES"sv, "RETURNING"sv, "SELECT"sv, "SET"sv, "TABLE"sv, "THEN"sv, "TO"sv,
+    "TRANSACTION"sv, "UNION"sv, "UNIQUE"sv, "UPDATE"sv, "USING"sv, "VALUES"sv, "WHEN"sv, "WHERE"sv,
+};
+
 TqdNameRule makeRule(char open, char close, TqdNameRule::TFolding folding, std::string_view firstExtra,
                      std::string_view nextExtra, bool highBytesAreLetters, std::span<const std::string_view> reserved,
                      bool blankPadded = false, std::string_view defaultSchema = {})
@@ -182,6 +194,8 @@ const TqdNameRule &ruleFor(TqdServerEngine engine)
     // A leading @ or # makes a variable or a temporary table's name.
     static const R sqlServer = makeRule('[', ']', R::foldNone, "_", "_@$#", true, kSQLServerWords);
     static const R access = makeRule('[', ']', R::foldNone, "", "_", true, kAccessWords);
+    // Names keep their case and match without regard to it; [..] and `..` are read too.
+    static const R sqlite = makeRule('"', '"', R::foldNone, "_", "_$", true, kSQLiteWords);
     switch (engine) {
     case seNone:
         return none;
@@ -200,6 +214,8 @@ const TqdNameRule &ruleFor(TqdServerEngine engine)
         return oracle;
     case sePostGre:
         return postgreSQL;
+    case seSQLite:
+        return sqlite;
     }
     return none;
 }

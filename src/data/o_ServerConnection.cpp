@@ -41,13 +41,15 @@ const char *engineName(TqdServerEngine engine)
     case seOracle: return "seOracle";
     case sePostGre: return "sePostGre";
     case seOracleMS: return "seOracleMS";
+    case seSQLite: return "seSQLite";
     }
     return "";
 }
 
 bool isSingleDatabaseEngine(TqdServerEngine engine)
 {
-    return engine == seFireBird || engine == seMSAccess || engine == seMSCE31 || engine == seMSCE35;
+    return engine == seFireBird || engine == seMSAccess || engine == seMSCE31 || engine == seMSCE35 ||
+           engine == seSQLite;
 }
 
 TqdScriptDialect scriptDialect(TqdServerEngine engine)
@@ -81,6 +83,7 @@ TqdServerConnection::TqdServerConnection(QObject *owner)
     m_msSqlCeCommands = std::make_unique<TqdMSSQLCECommands>(this);
     m_postGreCommands = std::make_unique<TqdPostGreCommands>(this);
     m_oracleCommands = std::make_unique<TqdOracleCommands>(this);
+    m_sqliteCommands = std::make_unique<TqdSQLiteCommands>(this);
 }
 
 TqdServerConnection::~TqdServerConnection()
@@ -93,6 +96,7 @@ TqdServerConnection::~TqdServerConnection()
     m_msSqlCeCommands.reset();
     m_postGreCommands.reset();
     m_oracleCommands.reset();
+    m_sqliteCommands.reset();
     try {
         DoDisConnect();
     } catch (...) {
@@ -154,6 +158,10 @@ std::string TqdServerConnection::GetConnectionString()
     case seOracleMS:
         text = fill("Provider=MSDAORA.1;Password=%s;User ID=%s;Data Source=%s;Persist Security Info=False",
                     {ole(Password), ole(UserName), ole(ServerName)});
+        break;
+    case seSQLite:
+        // The file alone: no user, password or port.
+        text = fill("Provider=SQLite;Data Source=%s", {ole(ServerName)});
         break;
     }
     if (DBEngine == seMSCE31 || DBEngine == seMSCE35)
@@ -232,6 +240,7 @@ TqdGenericSQLCommands *TqdServerConnection::commandsFor(TqdServerEngine engine) 
     case seOracle:
     case seOracleMS: return m_oracleCommands.get();
     case sePostGre: return m_postGreCommands.get();
+    case seSQLite: return m_sqliteCommands.get();
     }
     return nullptr;
 }

@@ -51,6 +51,7 @@ public:
     TqdMSSQLCECommands *MSSQLCECommands() const { return m_msSqlCeCommands.get(); }
     TqdPostGreCommands *PostGreCommands() const { return m_postGreCommands.get(); }
     TqdOracleCommands *OracleCommands() const { return m_oracleCommands.get(); }
+    TqdSQLiteCommands *SQLiteCommands() const { return m_sqliteCommands.get(); }
 
     bool Connected() const;
 
@@ -98,5 +99,6 @@ private:
     std::unique_ptr<TqdMSSQLCECommands> m_msSqlCeCommands;
     std::unique_ptr<TqdPostGreCommands> m_postGreCommands;
     std::unique_ptr<TqdOracleCommands> m_oracleCommands;
+    std::unique_ptr<TqdSQLiteCommands> m_sqliteCommands;
     TqdGenericSQLCommands *commandsFor(TqdServerEngine engine) const;
 };

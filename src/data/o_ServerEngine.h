@@ -12,9 +12,10 @@ enum TqdServerEngine : unsigned char {
     seOracle = 7,
     sePostGre = 8,
     seOracleMS = 9,
+    seSQLite = 10,
 };
 
 // "seMSAccess" for seMSAccess, and so on.
 const char *engineName(TqdServerEngine engine);
-// One database per connection: Firebird, Access, SQL Server Compact.
+// One database per connection: Firebird, Access, SQL Server Compact, SQLite.
 bool isSingleDatabaseEngine(TqdServerEngine engine);

@@ -43,6 +43,7 @@ const EngineRow EngineTable[] = {
     {seFireBird, true, false, nullptr},  {seMSAccess, true, false, nullptr}, {seMSCE31, true, false, nullptr},
     {seMSCE35, true, false, nullptr},    {seMSSQL, false, false, nullptr},   {seMySQL, false, true, "3306"},
     {seOracle, false, false, nullptr},   {seOracleMS, false, false, nullptr}, {sePostGre, false, true, "5432"},
+    {seSQLite, true, false, nullptr},
 };
 constexpr int EngineCount = int(sizeof EngineTable / sizeof EngineTable[0]);
 
@@ -52,7 +53,10 @@ const EngineRow *engineRow(int position)
 }
 
 const char *const DatabaseFileFilter = "MS Access|*.mdb|FireBird|*.fdb;*.gdb|MS SQL Compact |*.sdf|"
-                                       "All Supported types|*.mdb;*.fdb;*.gdb;*sdf|All files|*.*";
+                                       "SQLite database|*.sqlite;*.sqlite3;*.db;*.db3|"
+                                       "All Supported types|*.mdb;*.fdb;*.gdb;*sdf;*.sqlite;*.sqlite3;*.db;*.db3|"
+                                       "All files|*.*";
+constexpr int AllSupportedTypesFilter = 5;
 
 const char *const FirebirdDownloadUrl = "https://www.firebirdsql.org/en/odbc-driver/";
 const char *const PostgresDownloadUrl = "https://www.postgresql.org/download/";
@@ -310,7 +314,7 @@ TFrmConnect::TFrmConnect(QWidget *owner) : QDialog(owner), ui(new Ui::TFrmConnec
     OpenDialog = new TFileDialog(prompts::FileMode::Open, this);
     OpenDialog->Title = QStringLiteral("Choose DataBase File");
     OpenDialog->Filter = QString::fromLatin1(DatabaseFileFilter);
-    OpenDialog->FilterIndex = 4;
+    OpenDialog->FilterIndex = AllSupportedTypesFilter;
     OpenDialog->FileMustExist = false; // a new database file may be named here
     OpenDialog->Window = this;
 

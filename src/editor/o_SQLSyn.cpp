@@ -33,6 +33,9 @@ DialectRules rulesOf(TSQLDialect dialect)
     case sqlSybase:
         r.bracketNames = r.hashWordStart = true;
         break;
+    case sqlSQLite:
+        r.bracketNames = r.backtickNames = true;
+        break;
     default:
         break;
     }

@@ -11,6 +11,7 @@ enum TSQLDialect {
     sqlSybase,
     sqlIngres,
     sqlMSSQL2K,
+    sqlSQLite,
 };
 
 struct TSQLDialectWords {

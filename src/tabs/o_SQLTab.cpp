@@ -412,6 +412,7 @@ void TqdSQLTab::ApplyDialect()
     case seMySQL: SyntaxHighLight->SetSQLDialect(sqlMySQL); break;
     case seOracle: SyntaxHighLight->SetSQLDialect(sqlOracle); break;
     case sePostGre: SyntaxHighLight->SetSQLDialect(sqlStandard); break;
+    case seSQLite: SyntaxHighLight->SetSQLDialect(sqlSQLite); break;
     case seOracleMS:
     case seNone: break;
     }

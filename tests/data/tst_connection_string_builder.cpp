@@ -98,6 +98,12 @@ const Case kCases[] = {
      {seMySQL, "localhost", "my shop ", "root", "p;w}d", 3306},
      "DRIVER={MySQL ODBC 5.1 Driver}; SERVER=localhost; PORT=3306; DATABASE={my shop }; UID=root; "
      "PASSWORD={p;w}}d};OPTION=3;"},
+    // SQLite takes the file alone; user, password, database and port stay out.
+    {"sqlite", {seSQLite, "/home/ann/shop.sqlite", "ignored", "usr", "pw", 99},
+     "Provider=SQLite;Data Source=/home/ann/shop.sqlite"},
+    {"sqlite path with a semicolon, quotes and a leading blank",
+     {seSQLite, " /data/a;b \"q\".db", "", "", ""},
+     "Provider=SQLite;Data Source=\" /data/a;b \"\"q\"\".db\""},
 };
 
 class ConnectionStringCase : public testing::TestWithParam<Case> {};
@@ -122,7 +128,7 @@ TEST(ConnectionString, ReadsBackEverySetting)
         apply(connection, c.settings);
         const auto parsed = ado::ConnectionString::parse(connection.ConnectionString());
         const TqdServerEngine e = c.settings.engine;
-        const bool fileEngine = e == seMSAccess || e == seMSCE31 || e == seMSCE35;
+        const bool fileEngine = e == seMSAccess || e == seMSCE31 || e == seMSCE35 || e == seSQLite;
         if (e == seMySQL) {
             EXPECT_EQ(parsed.value("PASSWORD"), c.settings.password);
             EXPECT_EQ(parsed.value("DATABASE"), c.settings.dataBase);
@@ -221,7 +227,7 @@ TEST(EngineNames, NameEveryValueAndTellSingleDatabaseEngines)
         {seNone, "seNone", false},         {seFireBird, "seFireBird", true}, {seMSAccess, "seMSAccess", true},
         {seMSCE31, "seMSCE31", true},      {seMSCE35, "seMSCE35", true},     {seMSSQL, "seMSSQL", false},
         {seMySQL, "seMySQL", false},       {seOracle, "seOracle", false},    {sePostGre, "sePostGre", false},
-        {seOracleMS, "seOracleMS", false},
+        {seOracleMS, "seOracleMS", false}, {seSQLite, "seSQLite", true},
     };
     int ordinal = 0;
     for (const auto &c : cases) {

@@ -75,6 +75,19 @@ const NameCase kNames[] = {
     {seMSAccess, "q1 totals", "[q1 totals]"},
     {seMSAccess, "Date", "[Date]"},
     {seMSAccess, "a]b", "[a]]b]"},
+    // SQLite keeps the letter case and matches names without regard to it.
+    {seSQLite, "Orders", "Orders"},
+    {seSQLite, "order", "\"order\""},
+    {seSQLite, "Select", "\"Select\""},
+    {seSQLite, "key", "key"}, // a keyword that falls back to a name
+    {seSQLite, "order \"lines\" - 2024", "\"order \"\"lines\"\" - 2024\""},
+    {seSQLite, "unit-price", "\"unit-price\""},
+    {seSQLite, "it's", "\"it's\""},
+    {seSQLite, "_x$1", "_x$1"},
+    {seSQLite, "$x", "\"$x\""},
+    {seSQLite, "1st", "\"1st\""},
+    {seSQLite, "a.b", "\"a.b\""},
+    {seSQLite, "gr\xc3\xb6\xc3\x9f" "e", "gr\xc3\xb6\xc3\x9f" "e"},
     // No engine: names go in as they are.
     {seNone, "q1 totals", "q1 totals"},
 };

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <sqlite3.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -150,6 +152,30 @@ TEST(EngineNames, FirebirdKeywords)
                           "SKIP",    "SOURCE",   "TYPE",     "VALUE",    "WORK",     "RDB$DB_KEY"})
         words.insert(w);
     checkWords(c, std::vector<std::string>(words.begin(), words.end()), {" from rdb$database", "Table unknown"});
+}
+
+// SQLite lists its keywords itself; most of them fall back to names.
+TEST(EngineNames, SQLiteKeywords)
+{
+    const std::string path = testenv::tempDir() + "/words.sqlite";
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        sqlite3_exec(db, "pragma user_version = 1", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    TqdServerConnection c;
+    c.DBEngine = seSQLite;
+    c.ServerName = path;
+    c.ReConnect();
+    std::vector<std::string> words;
+    for (int i = 0; i < sqlite3_keyword_count(); ++i) {
+        const char *name = nullptr;
+        int length = 0;
+        sqlite3_keyword_name(i, &name, &length);
+        words.emplace_back(name, size_t(length));
+    }
+    checkWords(c, words, {"", "no such table"});
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // Helpers for the dialog tests: recorded message boxes and file dialogs, and
 // databases to connect to.
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -63,6 +65,26 @@ inline std::string createFirebirdDatabase(const std::string &ddl = "")
     const QByteArray errors = isql.readAllStandardError();
     if (isql.exitCode() != 0 || !errors.isEmpty() || !QFile::exists(QString::fromStdString(path)))
         throw std::runtime_error("isql-fb failed: " + errors.toStdString());
+    return path;
+}
+
+// A new SQLite database file in a temporary folder, made by the engine itself
+// from `ddl` (after one write, so that even an empty one is a whole file).
+inline std::string createSQLiteDatabase(const std::string &ddl = "")
+{
+    static int serial = 0;
+    const std::string path = testenv::tempDir() + "/dialogs" + std::to_string(++serial) + ".sqlite";
+    sqlite3 *db = nullptr;
+    char *error = nullptr;
+    const bool made = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
+                          SQLITE_OK &&
+                      sqlite3_exec(db, ("pragma user_version = 1;" + ddl).c_str(), nullptr, nullptr, &error) ==
+                          SQLITE_OK;
+    const std::string message = error ? error : db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (!made)
+        throw std::runtime_error("cannot make " + path + ": " + message);
     return path;
 }
 

@@ -82,6 +82,7 @@ const EngineCase EngineCases[] = {
     {6, "Oracle", seOracle, false, false, ""},
     {7, "Oracle with MS Provider", seOracleMS, false, false, ""},
     {8, "PostGre", sePostGre, false, true, "5432"},
+    {9, "SQLite", seSQLite, true, false, ""},
 };
 
 TEST_F(ConnectFormTest, EngineListShowsButtonPageAndDefaultPortPerEngine)
@@ -101,7 +102,7 @@ TEST_F(ConnectFormTest, EngineListShowsButtonPageAndDefaultPortPerEngine)
         EXPECT_EQ(dialog.edtPortNumber->text(), QString::fromLatin1(c.port));
     }
     EXPECT_EQ(engineAtPosition(-1), seNone);
-    EXPECT_EQ(engineAtPosition(9), seNone);
+    EXPECT_EQ(engineAtPosition(10), seNone);
 }
 
 TEST_F(ConnectFormTest, PortAndButtonFollowLaterEngineChoices)
@@ -381,8 +382,9 @@ TEST_F(ConnectFormTest, FileChooserFillsTheServerNameAndRemembersTheFilter)
     EXPECT_EQ(first.mode, prompts::FileMode::Open);
     EXPECT_EQ(first.title, "Choose DataBase File");
     EXPECT_EQ(first.filter, "MS Access|*.mdb|FireBird|*.fdb;*.gdb|MS SQL Compact |*.sdf|"
-                            "All Supported types|*.mdb;*.fdb;*.gdb;*sdf|All files|*.*");
-    EXPECT_EQ(first.filterIndex, 4);
+                            "SQLite database|*.sqlite;*.sqlite3;*.db;*.db3|"
+                            "All Supported types|*.mdb;*.fdb;*.gdb;*sdf;*.sqlite;*.sqlite3;*.db;*.db3|All files|*.*");
+    EXPECT_EQ(first.filterIndex, 5) << "All Supported types";
     EXPECT_EQ(first.owner, &dialog);
     EXPECT_EQ(dialog.cmbServerName->currentText(), QDir::toNativeSeparators(folder + "/chosen.fdb"));
     EXPECT_EQ(dialog.cmbServerName->count(), 0) << "a chosen file joins the history only on leaving the box";
@@ -601,6 +603,13 @@ INSTANTIATE_TEST_SUITE_P(
                             typeName(d.cmbServerName, dialogs_test::createFirebirdDatabase());
                             typeName(d.cmbUserName, "SYSDBA");
                             d.cmbPassword->setText("masterkey");
+                        }},
+        RealConnectCase{"SQLite", 9, [] { return true; },
+                        [](TFrmConnect &d) {
+                            typeName(d.cmbServerName, dialogs_test::createSQLiteDatabase());
+                            // Neither is used by the engine.
+                            typeName(d.cmbUserName, "anyone");
+                            d.cmbPassword->setText("unused");
                         }}),
     [](const ::testing::TestParamInfo<RealConnectCase> &info) {
         std::string n = info.param.name;

@@ -345,6 +345,12 @@ INSTANTIATE_TEST_SUITE_P(
                        c.Password = "masterkey";
                    },
                    "tmd_parent", "tmd_child"},
+        EngineCase{"SQLite", [] { return true; },
+                   [](TqdServerConnection &c) {
+                       c.DBEngine = seSQLite;
+                       c.ServerName = dialogs_test::createSQLiteDatabase(dialogs_test::parentChildDdl("tmd_"));
+                   },
+                   "tmd_parent", "tmd_child"},
         EngineCase{"Access", [] { return true; },
                    [](TqdServerConnection &c) {
                        c.DBEngine = seMSAccess;

@@ -74,6 +74,15 @@ TEST(SQLSyn, TokenCategoriesPerDialect)
         {sqlInterbase6, "select \"A\" from t", "\"A\"", St::stDelimitedIdentifier},
         {sqlIngres, "create table t (n integer4)", "integer4", St::stDataType},
         {sqlIngres, "select `x` from t", "`", St::stSymbol},
+        {sqlSQLite, "select \"my col\" from t", "\"my col\"", St::stDelimitedIdentifier},
+        {sqlSQLite, "select [my col] from t", "[my col]", St::stDelimitedIdentifier},
+        {sqlSQLite, "select `my col` from t", "`my col`", St::stDelimitedIdentifier},
+        {sqlSQLite, "select 'it''s' from t", "'it''s'", St::stString},
+        {sqlSQLite, "pragma table_xinfo(t)", "pragma", St::stKey},
+        {sqlSQLite, "create table t (k int) without rowid", "without", St::stKey},
+        {sqlSQLite, "select json_extract(j, '$.a') from t", "json_extract", St::stFunction},
+        {sqlSQLite, "select typeof(a), iif(a, 1, 2) from t", "iif", St::stFunction},
+        {sqlSQLite, "select 1 # not a comment", "#", St::stSymbol},
     };
     TqdSQLSyn syn;
     for (const TokenCase &c : cases) {

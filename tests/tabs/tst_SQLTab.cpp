@@ -105,8 +105,9 @@ TEST(SQLTab, DialectFollowsTheEngine)
         TqdServerEngine engine;
         TSQLDialect dialect;
     } cases[] = {
-        {seFireBird, sqlInterbase6}, {seMSAccess, sqlStandard}, {seMSCE31, sqlMSSQL2K}, {seMSCE35, sqlMSSQL2K},
-        {seMSSQL, sqlMSSQL2K},       {seMySQL, sqlMySQL},       {seOracle, sqlOracle},  {sePostGre, sqlStandard},
+        {seSQLite, sqlSQLite},  {seFireBird, sqlInterbase6}, {seMSAccess, sqlStandard}, {seMSCE31, sqlMSSQL2K},
+        {seMSCE35, sqlMSSQL2K}, {seMSSQL, sqlMSSQL2K},       {seMySQL, sqlMySQL},       {seOracle, sqlOracle},
+        {sePostGre, sqlStandard}, // last: the dialect the two engines below leave unchanged
     };
     TqdSQLPageControl pages;
     TqdSQLTab *tab = pages.AddSQLTab();

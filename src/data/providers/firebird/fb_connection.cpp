@@ -3,6 +3,7 @@
 #include <ibase.h>
 
 #include "ado_errors.h"
+#include "providers/row_blocks.h"
 
 using namespace Firebird;
 
@@ -53,16 +54,6 @@ bool attachmentLost(const IStatus *status)
     }
     return false;
 }
-
-// Marks the statement as running for cancel(), for the scope of one call.
-class RunningScope {
-public:
-    explicit RunningScope(std::atomic<bool> &flag) : m_flag(flag) { m_flag = true; }
-    ~RunningScope() { m_flag = false; }
-
-private:
-    std::atomic<bool> &m_flag;
-};
 
 } // namespace
 

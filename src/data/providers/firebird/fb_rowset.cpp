@@ -12,9 +12,6 @@ namespace ado::fb {
 
 namespace {
 
-constexpr size_t kFirstBlock = 64 * 1024;
-constexpr size_t kMaxBlock = 4 * 1024 * 1024;
-
 bool isVariable(unsigned type)
 {
     return type == SQL_TEXT || type == SQL_VARYING || type == SQL_BLOB || type == SQL_ARRAY;
@@ -122,18 +119,6 @@ std::string_view renderFloat(F value, std::string &out)
     return out;
 }
 
-std::string_view renderHex(const char *p, size_t length, std::string &out)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    out.resize(length * 2);
-    for (size_t i = 0; i < length; ++i) {
-        unsigned char c = static_cast<unsigned char>(p[i]);
-        out[2 * i] = digits[c >> 4];
-        out[2 * i + 1] = digits[c & 15];
-    }
-    return out;
-}
-
 } // namespace
 
 std::vector<Column> describeColumns(Firebird::IMessageMetadata *meta)
@@ -178,21 +163,6 @@ size_t RowStore::fixedSize(unsigned type)
     }
 }
 
-char *RowStore::reserve(size_t bytes)
-{
-    if (m_blocks.empty() || m_used + bytes > m_blockSizes.back()) {
-        size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blockSizes.back() * 2, kMaxBlock);
-        size = std::max(size, bytes);
-        m_blocks.emplace_back(new char[size]);
-        m_blockSizes.push_back(size);
-        m_used = 0;
-    }
-    char *p = m_blocks.back().get() + m_used;
-    m_rows.push_back((uint64_t(m_blocks.size() - 1) << 32) | uint64_t(m_used));
-    m_used += bytes;
-    return p;
-}
-
 void RowStore::appendMessage(const unsigned char *message, const BlobReader &readBlob)
 {
     // First pass: sizes (and blob contents, which must be read while the
@@ -224,7 +194,7 @@ void RowStore::appendMessage(const unsigned char *message, const BlobReader &rea
         }
     }
 
-    char *p = reserve(size);
+    char *p = m_store.append(size);
     char *nulls = p;
     std::memset(nulls, 0, m_nullBytes);
     p += m_nullBytes;
@@ -262,8 +232,7 @@ void RowStore::appendMessage(const unsigned char *message, const BlobReader &rea
 
 const char *RowStore::cell(long long row, int field, uint32_t &length) const
 {
-    uint64_t at = m_rows[size_t(row)];
-    const char *p = m_blocks[size_t(at >> 32)].get() + (at & 0xFFFFFFFFu);
+    const char *p = m_store.row(row);
     const char *nulls = p;
     if (nulls[field / 8] & (1 << (field % 8)))
         return nullptr;
@@ -284,8 +253,7 @@ const char *RowStore::cell(long long row, int field, uint32_t &length) const
 
 bool RowStore::isNull(long long row, int field) const
 {
-    uint64_t at = m_rows[size_t(row)];
-    const char *nulls = m_blocks[size_t(at >> 32)].get() + (at & 0xFFFFFFFFu);
+    const char *nulls = m_store.row(row);
     return nulls[field / 8] & (1 << (field % 8));
 }
 
@@ -330,14 +298,6 @@ std::string_view RowStore::text(long long row, int field, std::string &scratch) 
     default:
         return {};
     }
-}
-
-size_t RowStore::storageBytes() const
-{
-    size_t total = m_rows.capacity() * sizeof(uint64_t);
-    for (size_t s : m_blockSizes)
-        total += s;
-    return total;
 }
 
 } // namespace ado::fb

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "provider.h"
+#include "providers/row_blocks.h"
 
 namespace ado::fb {
 
@@ -48,24 +49,20 @@ public:
     int fieldCount() const override { return int(m_columns.size()); }
     std::string fieldName(int field) const override { return m_columns[size_t(field)].name; }
     FieldKind fieldKind(int field) const override { return m_columns[size_t(field)].kind; }
-    long long rowCount() const override { return (long long)m_rows.size(); }
+    long long rowCount() const override { return m_store.count(); }
     bool isNull(long long row, int field) const override;
     std::string_view text(long long row, int field, std::string &scratch) const override;
 
     // Bytes held for the rows (blocks and index), for measurements.
-    size_t storageBytes() const;
+    size_t storageBytes() const { return m_store.storageBytes(); }
 
 private:
-    char *reserve(size_t bytes);
     const char *cell(long long row, int field, uint32_t &length) const;
     static size_t fixedSize(unsigned type);
 
     std::vector<Column> m_columns;
     size_t m_nullBytes;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    std::vector<size_t> m_blockSizes;
-    size_t m_used = 0;                // bytes used in the last block
-    std::vector<uint64_t> m_rows;     // block index << 32 | offset in block
+    RowBlocks m_store;
     std::vector<std::string> m_blobs; // one row's blob contents while packing
 };
 
