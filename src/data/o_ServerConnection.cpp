@@ -64,6 +64,7 @@ TqdScriptDialect scriptDialect(TqdServerEngine engine)
     case seOracle:
     case seOracleMS: return sdOracle;
     case sePostGre: return sdPostgreSQL;
+    case seSQLite: // '...', "...", `...`, -- and /* */, trigger bodies: the standard rules
     case seNone: break;
     }
     return sdStandard;
