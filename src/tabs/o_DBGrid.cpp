@@ -31,11 +31,12 @@ private:
     TDBGrid *m_grid;
 };
 
-// A row set seen through a selection of several ranges: a cell outside them reads as null.
+// The rows as the grid shows them (sorted or not); with `masked`, a cell
+// outside the selection reads as null.
 class SelectedCells : public ado::RowSet {
 public:
-    SelectedCells(const ado::RowSet &rows, const QItemSelectionModel &selection)
-        : m_rows(rows), m_selection(selection)
+    SelectedCells(const ado::RowSet &rows, const TRowSetModel &model, const QItemSelectionModel &selection, bool masked)
+        : m_rows(rows), m_model(model), m_selection(selection), m_masked(masked)
     {
     }
     int fieldCount() const override { return m_rows.fieldCount(); }
@@ -44,17 +45,19 @@ public:
     long long rowCount() const override { return m_rows.rowCount(); }
     bool isNull(long long row, int field) const override
     {
-        const QAbstractItemModel *model = m_selection.model();
-        return m_rows.isNull(row, field) || !m_selection.isSelected(model->index(int(row), field));
+        return m_rows.isNull(m_model.sourceRow(int(row)), field) ||
+               (m_masked && !m_selection.isSelected(m_model.index(int(row), field)));
     }
     std::string_view text(long long row, int field, std::string &scratch) const override
     {
-        return m_rows.text(row, field, scratch);
+        return m_rows.text(m_model.sourceRow(int(row)), field, scratch);
     }
 
 private:
     const ado::RowSet &m_rows;
+    const TRowSetModel &m_model;
     const QItemSelectionModel &m_selection;
+    bool m_masked;
 };
 
 } // namespace
@@ -80,8 +83,12 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel
 
     QHeaderView *columns = horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
-    columns->setSectionsClickable(false);
     columns->setSortIndicatorShown(false);
+    // A click on a title sorts by its column rather than selecting the column.
+    columns->setSectionsClickable(true);
+    disconnect(columns, SIGNAL(sectionPressed(int)), this, nullptr);
+    disconnect(columns, SIGNAL(sectionEntered(int)), this, nullptr);
+    connect(columns, &QHeaderView::sectionClicked, this, &TDBGrid::titleClicked);
     columns->setHighlightSections(false);
     // The view's own handler of a double click on an edge is replaced by ours.
     disconnect(columns, SIGNAL(sectionHandleDoubleClicked(int)), this, nullptr);
@@ -89,6 +96,20 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel
     connect(columns, &QHeaderView::sectionResized, this, [this](int column) { columnResized(column); });
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::fitColumns);
+}
+
+void TDBGrid::titleClicked(int column)
+{
+    QHeaderView *columns = horizontalHeader();
+    if (m_model->sortColumn() != column)
+        m_model->sortRows(column, Qt::AscendingOrder);
+    else if (m_model->sortOrder() == Qt::AscendingOrder)
+        m_model->sortRows(column, Qt::DescendingOrder);
+    else
+        m_model->sortRows(-1);
+    columns->setSortIndicatorShown(m_model->sortColumn() >= 0);
+    if (m_model->sortColumn() >= 0)
+        columns->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
 }
 
 void TDBGrid::SetDataSource(ado::TDataSource *source)
@@ -204,8 +225,8 @@ QString TDBGrid::selectionText(bool withTitles) const
     options.header = withTitles;
     TStringSink sink;
     // One range covers every cell of its rows and columns; several may leave gaps.
-    const SelectedCells masked(*rowSet, *selectionModel());
-    exportRows(selection.size() == 1 ? *rowSet : masked, options, sink, &rows, &fields);
+    const SelectedCells shown(*rowSet, *m_model, *selectionModel(), selection.size() > 1);
+    exportRows(shown, options, sink, &rows, &fields);
     // No line end after the last line, so that a single value pastes as it is.
     if (!sink.text.empty() && sink.text.back() == '\n')
         sink.text.pop_back();

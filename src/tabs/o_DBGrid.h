@@ -12,6 +12,9 @@
 // Copy: Ctrl+C puts the selected cells on the clipboard as tab-separated
 // text (whole values as the row set has them, a null as an empty cell),
 // Ctrl+Shift+C the same under a line of column titles; Ctrl+A selects all.
+//
+// A click on a column title sorts the rows by it, ascending, then
+// descending, then back to the order the engine sent them in.
 
 #include <QTableView>
 
@@ -64,6 +67,7 @@ private:
     void growColumns();
     void setOwnColumnWidth(int column, int width);
     void columnResized(int column);
+    void titleClicked(int column);
 
     TRowSetModel *m_model;
     bool m_readOnly = false;

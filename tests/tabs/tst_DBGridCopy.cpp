@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -134,4 +135,62 @@ TEST(CopyGridInAWindow, TheGridsCopyKeysWinOverTheWindowsShortcuts)
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("v\ngrid value"));
     EXPECT_EQ(fired, 0);
+}
+
+TEST(SortedGrid, TitleClicksSortAscendingDescendingThenBackAndCopyFollows)
+{
+    auto rows = std::make_unique<ado::MemoryRowSet>();
+    rows->addField("n", ado::FieldKind::Number);
+    rows->addField("t");
+    rows->addRow(Cells{"10", "x"});
+    rows->addRow(Cells{"2", "y"});
+    rows->addRow(Cells{std::nullopt, "z"});
+    rows->addRow(Cells{"2", "w"});
+    ado::TADODataSet dataSet;
+    dataSet.OpenResult(std::move(rows));
+    ado::TDataSource source;
+    source.SetDataSet(&dataSet);
+    TDBGrid grid;
+    grid.SetDataSource(&source);
+    grid.resize(400, 300);
+    grid.show();
+    grid.setColumnWidth(1, 123); // a width the user set stays through sorting
+    const TRowSetModel *model = grid.rowSetModel();
+    grid.selectionModel()->select(model->index(0, 0), QItemSelectionModel::Select); // the row of 10
+
+    QHeaderView *header = grid.horizontalHeader();
+    const auto clickTitle = [&](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
+    };
+    const auto shown = [&] {
+        QString all;
+        for (int r = 0; r < model->rowCount(); ++r)
+            all += model->data(model->index(r, 0)).toString() + "/" + model->data(model->index(r, 1)).toString() + " ";
+        return all;
+    };
+    const struct {
+        QString rows;
+        QString copied; // the selected cell, followed to where its row went
+        bool indicator;
+    } steps[] = {
+        {"NULL/z 2/y 2/w 10/x ", "10", true},
+        {"10/x 2/y 2/w NULL/z ", "10", true},
+        {"10/x 2/y NULL/z 2/w ", "10", false},
+    };
+    for (const auto &step : steps) {
+        clickTitle(0);
+        EXPECT_EQ(shown(), step.rows);
+        EXPECT_EQ(header->isSortIndicatorShown(), step.indicator);
+        EXPECT_EQ(grid.columnWidth(1), 123);
+        QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), step.copied);
+    }
+    // A title click sorts and selects nothing; a copy of all takes the rows in the order shown.
+    grid.clearSelection();
+    clickTitle(1);
+    EXPECT_FALSE(grid.selectionModel()->hasSelection());
+    grid.selectAll();
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("2\tw\n10\tx\n2\ty\n\tz"));
 }
