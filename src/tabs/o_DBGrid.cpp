@@ -1,8 +1,11 @@
 #include "o_DBGrid.h"
 
 #include "o_RowSetModel.h"
+#include "export/o_Exporters.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -28,6 +31,35 @@ private:
     TDBGrid *m_grid;
 };
 
+// The rows as the grid shows them (sorted or not); with `masked`, a cell
+// outside the selection reads as null.
+class SelectedCells : public ado::RowSet {
+public:
+    SelectedCells(const ado::RowSet &rows, const TRowSetModel &model, const QItemSelectionModel &selection, bool masked)
+        : m_rows(rows), m_model(model), m_selection(selection), m_masked(masked)
+    {
+    }
+    int fieldCount() const override { return m_rows.fieldCount(); }
+    std::string fieldName(int field) const override { return m_rows.fieldName(field); }
+    ado::FieldKind fieldKind(int field) const override { return m_rows.fieldKind(field); }
+    long long rowCount() const override { return m_rows.rowCount(); }
+    bool isNull(long long row, int field) const override
+    {
+        return m_rows.isNull(m_model.sourceRow(int(row)), field) ||
+               (m_masked && !m_selection.isSelected(m_model.index(int(row), field)));
+    }
+    std::string_view text(long long row, int field, std::string &scratch) const override
+    {
+        return m_rows.text(m_model.sourceRow(int(row)), field, scratch);
+    }
+
+private:
+    const ado::RowSet &m_rows;
+    const TRowSetModel &m_model;
+    const QItemSelectionModel &m_selection;
+    bool m_masked;
+};
+
 } // namespace
 
 TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel(this))
@@ -51,8 +83,12 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel
 
     QHeaderView *columns = horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
-    columns->setSectionsClickable(false);
     columns->setSortIndicatorShown(false);
+    // A click on a title sorts by its column rather than selecting the column.
+    columns->setSectionsClickable(true);
+    disconnect(columns, SIGNAL(sectionPressed(int)), this, nullptr);
+    disconnect(columns, SIGNAL(sectionEntered(int)), this, nullptr);
+    connect(columns, &QHeaderView::sectionClicked, this, &TDBGrid::titleClicked);
     columns->setHighlightSections(false);
     // The view's own handler of a double click on an edge is replaced by ours.
     disconnect(columns, SIGNAL(sectionHandleDoubleClicked(int)), this, nullptr);
@@ -60,6 +96,20 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel
     connect(columns, &QHeaderView::sectionResized, this, [this](int column) { columnResized(column); });
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::fitColumns);
+}
+
+void TDBGrid::titleClicked(int column)
+{
+    QHeaderView *columns = horizontalHeader();
+    if (m_model->sortColumn() != column)
+        m_model->sortRows(column, Qt::AscendingOrder);
+    else if (m_model->sortOrder() == Qt::AscendingOrder)
+        m_model->sortRows(column, Qt::DescendingOrder);
+    else
+        m_model->sortRows(-1);
+    columns->setSortIndicatorShown(m_model->sortColumn() >= 0);
+    if (m_model->sortColumn() >= 0)
+        columns->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
 }
 
 void TDBGrid::SetDataSource(ado::TDataSource *source)
@@ -147,4 +197,75 @@ void TDBGrid::growColumns()
     for (size_t c = 0; c < m_widest.size(); ++c)
         if (!m_keepWidth[c] && columnWidth(int(c)) < m_widest[c])
             setOwnColumnWidth(int(c), m_widest[c]);
+}
+
+QString TDBGrid::selectionText(bool withTitles) const
+{
+    const ado::RowSet *rowSet = m_model->rowSet();
+    const QItemSelection selection = selectionModel()->selection();
+    if (!rowSet || selection.isEmpty())
+        return QString();
+    std::vector<char> rowMarks(size_t(m_model->rowCount()), 0);
+    std::vector<char> fieldMarks(size_t(m_model->columnCount()), 0);
+    for (const QItemSelectionRange &range : selection) {
+        std::fill(rowMarks.begin() + range.top(), rowMarks.begin() + range.bottom() + 1, 1);
+        std::fill(fieldMarks.begin() + range.left(), fieldMarks.begin() + range.right() + 1, 1);
+    }
+    std::vector<long long> rows;
+    for (size_t r = 0; r < rowMarks.size(); ++r)
+        if (rowMarks[r])
+            rows.push_back(static_cast<long long>(r));
+    std::vector<int> fields;
+    for (size_t f = 0; f < fieldMarks.size(); ++f)
+        if (fieldMarks[f])
+            fields.push_back(int(f));
+
+    TExportOptions options;
+    options.format = TExportFormat::Tsv;
+    options.header = withTitles;
+    TStringSink sink;
+    // One range covers every cell of its rows and columns; several may leave gaps.
+    const SelectedCells shown(*rowSet, *m_model, *selectionModel(), selection.size() > 1);
+    exportRows(shown, options, sink, &rows, &fields);
+    // No line end after the last line, so that a single value pastes as it is.
+    if (!sink.text.empty() && sink.text.back() == '\n')
+        sink.text.pop_back();
+    return QString::fromStdString(sink.text);
+}
+
+void TDBGrid::copySelection(bool withTitles)
+{
+    if (!selectionModel()->hasSelection())
+        return;
+    QGuiApplication::clipboard()->setText(selectionText(withTitles));
+}
+
+int TDBGrid::copyKey(const QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy))
+        return 1;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_C && mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        return 2;
+    return 0;
+}
+
+bool TDBGrid::event(QEvent *event)
+{
+    // The grid's copy keys win over window shortcuts on the same keys.
+    if (event->type() == QEvent::ShortcutOverride && copyKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (const int key = copyKey(event)) {
+        copySelection(key == 2);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

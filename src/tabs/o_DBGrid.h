@@ -8,6 +8,13 @@
 // longer value further down is not cut. A width set from outside (the user
 // dragging a header edge, a window's own rule) is kept. A double click on a
 // header edge fits the column to the values around the visible rows.
+//
+// Copy: Ctrl+C puts the selected cells on the clipboard as tab-separated
+// text (whole values as the row set has them, a null as an empty cell),
+// Ctrl+Shift+C the same under a line of column titles; Ctrl+A selects all.
+//
+// A click on a column title sorts the rows by it, ascending, then
+// descending, then back to the order the engine sent them in.
 
 #include <QTableView>
 
@@ -43,12 +50,24 @@ public:
     // A cell of `column` was painted needing `width` pixels.
     void notePaintedWidth(int column, int width);
 
+    // The selection as the clipboard gets it: one line per row that has a
+    // selected cell, one column per column that has one, cells between them
+    // that are not selected left empty.
+    QString selectionText(bool withTitles) const;
+    void copySelection(bool withTitles);
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    static int copyKey(const QKeyEvent *event); // 0: none, 1: copy, 2: copy with titles
     void fitColumns();
     void fitColumn(int column);
     void growColumns();
     void setOwnColumnWidth(int column, int width);
     void columnResized(int column);
+    void titleClicked(int column);
 
     TRowSetModel *m_model;
     bool m_readOnly = false;

@@ -1,5 +1,7 @@
 #include "o_RowSetModel.h"
 
+#include "o_RowOrder.h"
+
 #include <QColor>
 
 #include <limits>
@@ -24,6 +26,9 @@ void TRowSetModel::rebuild()
     m_fieldCount = 0;
     m_titles.clear();
     m_kinds.clear();
+    m_order.clear();
+    m_sortColumn = -1;
+    m_sortOrder = Qt::AscendingOrder;
     ado::TADODataSet *dataSet = m_source ? m_source->DataSet() : nullptr;
     if (dataSet && dataSet->Active() && dataSet->rowSet()) {
         m_rows = dataSet->rowSet();
@@ -55,14 +60,44 @@ QString TRowSetModel::cellText(int row, int column) const
 {
     if (!m_rows || row < 0 || row >= m_rowCount || column < 0 || column >= m_fieldCount)
         return QString();
-    const std::string_view text = m_rows->text(row, column, m_scratch);
+    const std::string_view text = m_rows->text(sourceRow(row), column, m_scratch);
     return QString::fromUtf8(text.data(), qsizetype(std::min(text.size(), kMaxShownBytes)));
 }
 
 bool TRowSetModel::isNull(int row, int column) const
 {
     return m_rows && row >= 0 && row < m_rowCount && column >= 0 && column < m_fieldCount &&
-           m_rows->isNull(row, column);
+           m_rows->isNull(sourceRow(row), column);
+}
+
+void TRowSetModel::sortRows(int column, Qt::SortOrder order)
+{
+    if (!m_rows || column >= m_fieldCount)
+        return;
+    std::vector<int> next;
+    if (column >= 0)
+        next = sortedRowOrder(*m_rows, column, order == Qt::DescendingOrder);
+    // Not a reset: selections and the current cell follow their rows, column widths stay.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> sourceRows;
+    sourceRows.reserve(size_t(before.size()));
+    for (const QModelIndex &index : before)
+        sourceRows.push_back(sourceRow(index.row()));
+    m_order = std::move(next);
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (!before.isEmpty()) {
+        std::vector<int> shownAt(static_cast<size_t>(m_rowCount));
+        for (int r = 0; r < m_rowCount; ++r)
+            shownAt[size_t(sourceRow(r))] = r;
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (qsizetype i = 0; i < before.size(); ++i)
+            after.push_back(index(shownAt[size_t(sourceRows[size_t(i)])], before[i].column()));
+        changePersistentIndexList(before, after);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QVariant TRowSetModel::data(const QModelIndex &index, int role) const

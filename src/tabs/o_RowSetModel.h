@@ -2,6 +2,9 @@
 // TRowSetModel: a table model over the row set that a data source shows.
 // Values are read from the row set where they lie, one cell at a time, only
 // for the cells the view asks for; nothing is copied or cached.
+//
+// Sorted by a column, the model shows the rows through a permutation of row
+// indexes; sourceRow() maps a shown row to the row set's row.
 
 #include <QAbstractTableModel>
 #include <QPointer>
@@ -32,6 +35,12 @@ public:
     QString cellText(int row, int column) const;
     bool isNull(int row, int column) const;
 
+    // Show the rows sorted by `column`, or in the row set's order for -1.
+    void sortRows(int column, Qt::SortOrder order = Qt::AscendingOrder);
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    int sourceRow(int row) const { return m_order.empty() ? row : m_order[size_t(row)]; }
+
     // Longest text of a cell that is turned into display text; longer values are cut.
     static constexpr size_t kMaxShownBytes = 4096;
 
@@ -46,4 +55,7 @@ private:
     std::vector<QString> m_titles;
     std::vector<ado::FieldKind> m_kinds;
     mutable std::string m_scratch;
+    std::vector<int> m_order; // shown row -> row set row; empty: the row set's order
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
