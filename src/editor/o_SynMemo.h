@@ -8,11 +8,13 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
 
 #include "o_LineBreaks.h"
+#include "o_SQLSynWords.h"
 #include "o_TextEncoding.h"
 
 class TqdSynMemo;
@@ -82,9 +84,18 @@ public:
     // The document's bytes, valid until the next change.
     std::string_view documentBytes() const;
 
-    // The inline find bar (Ctrl+F).
+    // The inline find bar (Ctrl+F; Ctrl+H with its replace row).
     TqdFindBar *findBar() const { return m_findBar; }
-    void showFindBar();
+    void showFindBar(bool replace = false);
+
+    // The line comment marks of a dialect; the first is the one inserted.
+    static QStringList lineCommentMarks(TSQLDialect dialect);
+    // Ctrl+/: comment the selected lines (the caret's line when none are
+    // selected) with the highlighter's dialect's mark, or uncomment them
+    // when every non-blank one is commented already. One undo step.
+    void toggleLineComment();
+    // Ctrl+G: ask for a line number and put the caret at that line's start.
+    void goToLine();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
