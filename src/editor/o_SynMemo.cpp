@@ -6,6 +6,8 @@
 
 #include <QKeyEvent>
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <QLineEdit>
 #include <QFontDatabase>
 #include <QResizeEvent>
@@ -30,6 +32,13 @@ TqdSynMemo::TqdSynMemo(QWidget *parent) : QsciScintilla(parent), m_lines(*this)
 
     m_findBar = new TqdFindBar(this);
     m_findBar->hide();
+
+    SendScintilla(SCI_AUTOCSETIGNORECASE, 1);
+    SendScintilla(SCI_AUTOCSETMAXHEIGHT, 10);
+    connect(this, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) {
+        if (ch < 0x80 && (std::isalnum(ch) || ch == '_'))
+            showCompletions(false);
+    });
 
 }
 
@@ -112,8 +121,7 @@ QStringList TqdSynMemo::lineCommentMarks(TSQLDialect dialect)
 
 void TqdSynMemo::toggleLineComment()
 {
-    const auto *highlighter = qobject_cast<const TqdSQLSyn *>(lexer());
-    const QStringList marks = lineCommentMarks(highlighter ? highlighter->SQLDialect() : sqlStandard);
+    const QStringList marks = lineCommentMarks(dialect());
     const std::string inserted = marks.first().toStdString() + ' ';
 
     const long selStart = SendScintilla(SCI_GETSELECTIONSTART);
@@ -180,6 +188,54 @@ void TqdSynMemo::toggleLineComment()
     }
 }
 
+TSQLDialect TqdSynMemo::dialect() const
+{
+    const auto *highlighter = qobject_cast<const TqdSQLSyn *>(lexer());
+    return highlighter ? highlighter->SQLDialect() : sqlStandard;
+}
+
+QStringList TqdSynMemo::completionsFor(TSQLDialect dialect, const QString &prefix)
+{
+    // the dialect's words, sorted and without repeats, built once
+    static std::map<TSQLDialect, QStringList> cache;
+    QStringList &all = cache[dialect];
+    if (all.isEmpty()) {
+        const TSQLDialectWords &words = dialectWords(dialect);
+        for (const char *const *groups : {words.keywords, words.dataTypes, words.functions})
+            for (const char *const *group = groups; group && *group; ++group)
+                all += QString::fromLatin1(*group).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        all.sort();
+        all.removeDuplicates();
+    }
+    QStringList found;
+    for (const QString &word : all)
+        if (word.startsWith(prefix, Qt::CaseInsensitive))
+            found += word;
+    if (!prefix.isEmpty() && prefix == prefix.toLower())
+        for (QString &word : found)
+            word = word.toLower();
+    return found;
+}
+
+bool TqdSynMemo::showCompletions(bool asked)
+{
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long start = SendScintilla(SCI_WORDSTARTPOSITION, caret, true);
+    const std::string prefix(documentBytes().substr(size_t(start), size_t(caret - start)));
+    if (!asked && prefix.size() < 3)
+        return false;
+    const QStringList words = completionsFor(dialect(), QString::fromStdString(prefix));
+    // a word typed out in full needs no list
+    if (words.isEmpty() || (!asked && words.size() == 1 && words.first().size() == int(prefix.size()))) {
+        SendScintilla(SCI_AUTOCCANCEL);
+        return false;
+    }
+    SendScintilla(SCI_AUTOCSETSEPARATOR, ' ');
+    const QByteArray list = words.join(QLatin1Char(' ')).toLatin1();
+    SendScintilla(SCI_AUTOCSHOW, prefix.size(), list.constData());
+    return true;
+}
+
 void TqdSynMemo::goToLine()
 {
     int line = 0, index = 0;
@@ -212,6 +268,10 @@ void TqdSynMemo::keyPressEvent(QKeyEvent *event)
     }
     if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Slash)) {
         toggleLineComment();
+        return;
+    }
+    if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Space)) {
+        showCompletions(true);
         return;
     }
     if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_G)) {

@@ -97,6 +97,14 @@ public:
     // Ctrl+G: ask for a line number and put the caret at that line's start.
     void goToLine();
 
+    // The dialect's keywords, data types and functions that start with
+    // `prefix` (case ignored), sorted; in lower case when the prefix is.
+    static QStringList completionsFor(TSQLDialect dialect, const QString &prefix);
+    // Show the completion list for the word before the caret: from the third
+    // typed letter on, or for any prefix on Ctrl+Space (`asked`). False when
+    // no word fits.
+    bool showCompletions(bool asked);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -106,6 +114,7 @@ private:
     void textWasChanged();
     void updateLineNumberMargin();
     void placeFindBar();
+    TSQLDialect dialect() const;
 
     TSynLines m_lines;
     int m_silent = 0;            // > 0 while the line list changes the document
