@@ -1,23 +1,13 @@
 // Keyword and function completion from the highlighter's word tables.
 #include <gtest/gtest.h>
 
-#include "o_SQLSyn.h"
-#include "o_SynMemo.h"
+#include "memo_fixture.h"
 
 #include <QTest>
 
 namespace {
 
-struct CompletionFixture : ::testing::Test {
-    TqdSynMemo memo{nullptr};
-    TqdSQLSyn syn;
-    void SetUp() override
-    {
-        memo.resize(600, 300);
-        memo.show();
-        memo.setLexer(&syn);
-    }
-    void TearDown() override { memo.setLexer(nullptr); }
+struct CompletionFixture : HighlightedMemoFixture {
     bool listShown() { return memo.SendScintilla(QsciScintillaBase::SCI_AUTOCACTIVE) != 0; }
 };
 

@@ -2,8 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "o_Prompts.h"
-#include "o_SQLSyn.h"
-#include "o_SynMemo.h"
+#include "memo_fixture.h"
 
 #include <QTest>
 
@@ -16,18 +15,10 @@ void select(TqdSynMemo &memo, unsigned long from, long to)
     memo.SendScintilla(QsciScintillaBase::SCI_SETSEL, from, to);
 }
 
-struct EditorFixture : ::testing::Test {
-    TqdSynMemo memo{nullptr};
-    TqdSQLSyn syn;
-    void SetUp() override
-    {
-        memo.resize(600, 300);
-        memo.show();
-        memo.setLexer(&syn);
-    }
+struct EditorFixture : HighlightedMemoFixture {
     void TearDown() override
     {
-        memo.setLexer(nullptr);
+        HighlightedMemoFixture::TearDown();
         prompts::setIntegerAnswerer(nullptr);
     }
     std::string text() const { return memo.Lines().Text(); }
