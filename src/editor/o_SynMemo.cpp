@@ -32,6 +32,8 @@ TqdSynMemo::TqdSynMemo(QWidget *parent) : QsciScintilla(parent), m_lines(*this)
 
     m_findBar = new TqdFindBar(this);
     m_findBar->hide();
+    // the bar grows with its status text and the replace row: keep it whole
+    m_findBar->installEventFilter(this);
 
     SendScintilla(SCI_AUTOCSETIGNORECASE, 1);
     SendScintilla(SCI_AUTOCSETMAXHEIGHT, 10);
@@ -290,6 +292,13 @@ void TqdSynMemo::keyPressEvent(QKeyEvent *event)
         return;
     }
     QsciScintilla::keyPressEvent(event);
+}
+
+bool TqdSynMemo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_findBar && event->type() == QEvent::LayoutRequest)
+        placeFindBar();
+    return QsciScintilla::eventFilter(watched, event);
 }
 
 void TqdSynMemo::resizeEvent(QResizeEvent *event)

@@ -4,6 +4,7 @@
 #include "o_FindBar.h"
 #include "o_SynMemo.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -139,6 +140,19 @@ TEST_F(MemoFixture, CtrlHShowsTheReplaceRowAndReplaceOneWalksTheMatches)
 
     QTest::keyClick(&memo, Qt::Key_F, Qt::ControlModifier);
     EXPECT_FALSE(bar()->replaceVisible()) << "Ctrl+F shows find only";
+}
+
+TEST_F(MemoFixture, TheBarKeepsRoomForItsStatus)
+{
+    QTest::keyClick(&memo, Qt::Key_H, Qt::ControlModifier);
+    const int before = bar()->width();
+    bar()->edtFind()->setText(QStringLiteral("name"));
+    bar()->edtReplace()->setText(QStringLiteral("n"));
+    ASSERT_EQ(bar()->replaceAll(), 6);
+    QApplication::processEvents();
+    EXPECT_GT(bar()->width(), before);
+    EXPECT_EQ(bar()->width(), bar()->sizeHint().width());
+    EXPECT_EQ(bar()->geometry().right(), memo.viewport()->geometry().right());
 }
 
 TEST_F(MemoFixture, ReplaceAllIsOneUndoStep)
