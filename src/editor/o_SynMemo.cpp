@@ -287,7 +287,8 @@ void TqdSynMemo::keyPressEvent(QKeyEvent *event)
             m_findBar->find(event->matches(QKeySequence::FindNext));
         return;
     }
-    if (event->key() == Qt::Key_Escape && m_findBar->isVisible()) {
+    // Escape closes an open completion list first, then the find bar
+    if (event->key() == Qt::Key_Escape && m_findBar->isVisible() && !SendScintilla(SCI_AUTOCACTIVE)) {
         m_findBar->close();
         return;
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "memo_fixture.h"
+#include "o_FindBar.h"
 
 #include <QTest>
 
@@ -64,6 +65,20 @@ TEST_F(CompletionFixture, ListOpensAtTheThirdLetterAndEnterInsertsTheWord)
     memo.Lines().SetText("");
     QTest::keyClicks(&memo, "xqz");
     EXPECT_FALSE(listShown());
+}
+
+TEST_F(CompletionFixture, EscapeClosesTheListBeforeTheFindBar)
+{
+    memo.showFindBar();
+    memo.setFocus();
+    QTest::keyClicks(&memo, "sel");
+    ASSERT_TRUE(listShown());
+    QTest::keyClick(&memo, Qt::Key_Escape);
+    EXPECT_FALSE(listShown());
+    EXPECT_TRUE(memo.findBar()->isVisible());
+    EXPECT_EQ(memo.Lines().Text(), "sel");
+    QTest::keyClick(&memo, Qt::Key_Escape);
+    EXPECT_FALSE(memo.findBar()->isVisible());
 }
 
 TEST_F(CompletionFixture, CtrlSpaceOpensTheListForAShortPrefix)
