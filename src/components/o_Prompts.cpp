@@ -1,5 +1,7 @@
 #include "o_Prompts.h"
 
+#include <QInputDialog>
+
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -9,6 +11,7 @@ namespace prompts {
 namespace {
 MessageAnswerer g_messageAnswerer;
 FileAnswerer g_fileAnswerer;
+IntegerAnswerer g_integerAnswerer;
 
 // "Desc|*.a;*.b|Desc2|*.c" -> "Desc (*.a *.b)", "Desc2 (*.c)"
 QStringList qtFilters(const QString &filter)
@@ -73,6 +76,17 @@ QString withDefaultExtension(const QString &fileName, const QString &defaultExt)
 
 void setMessageAnswerer(MessageAnswerer answerer) { g_messageAnswerer = std::move(answerer); }
 void setFileAnswerer(FileAnswerer answerer) { g_fileAnswerer = std::move(answerer); }
+void setIntegerAnswerer(IntegerAnswerer answerer) { g_integerAnswerer = std::move(answerer); }
+
+IntegerAnswer askInteger(const IntegerRequest &request)
+{
+    if (g_integerAnswerer)
+        return g_integerAnswerer(request);
+    IntegerAnswer answer;
+    answer.value = QInputDialog::getInt(request.owner, request.caption, request.label, request.value,
+                                        request.minimum, request.maximum, 1, &answer.accepted);
+    return answer;
+}
 
 QMessageBox::StandardButton message(const MessageRequest &request)
 {

@@ -56,11 +56,30 @@ FileAnswer chooseFile(const FileRequest &request);
 // has no "."; unchanged when it has one or when there is no default.
 QString withDefaultExtension(const QString &fileName, const QString &defaultExt);
 
+struct IntegerRequest {
+    QWidget *owner = nullptr;
+    QString caption;
+    QString label;
+    int value = 0;
+    int minimum = 0;
+    int maximum = 0;
+};
+
+struct IntegerAnswer {
+    bool accepted = false;
+    int value = 0;
+};
+
+// Ask for a whole number in [minimum, maximum].
+IntegerAnswer askInteger(const IntegerRequest &request);
+
 // Tests: answer every message box / file dialog with these instead of showing one.
 using MessageAnswerer = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
 using FileAnswerer = std::function<FileAnswer(const FileRequest &)>;
+using IntegerAnswerer = std::function<IntegerAnswer(const IntegerRequest &)>;
 void setMessageAnswerer(MessageAnswerer answerer);
 void setFileAnswerer(FileAnswerer answerer);
+void setIntegerAnswerer(IntegerAnswerer answerer);
 
 } // namespace prompts
 

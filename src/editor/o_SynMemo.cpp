@@ -1,8 +1,13 @@
 #include "o_SynMemo.h"
 
 #include "o_FindBar.h"
+#include "o_Prompts.h"
+#include "o_SQLSyn.h"
 
 #include <QKeyEvent>
+#include <algorithm>
+#include <cctype>
+#include <map>
 #include <QLineEdit>
 #include <QFontDatabase>
 #include <QResizeEvent>
@@ -27,6 +32,15 @@ TqdSynMemo::TqdSynMemo(QWidget *parent) : QsciScintilla(parent), m_lines(*this)
 
     m_findBar = new TqdFindBar(this);
     m_findBar->hide();
+    // the bar grows with its status text and the replace row: keep it whole
+    m_findBar->installEventFilter(this);
+
+    SendScintilla(SCI_AUTOCSETIGNORECASE, 1);
+    SendScintilla(SCI_AUTOCSETMAXHEIGHT, 10);
+    connect(this, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) {
+        if (ch < 0x80 && (std::isalnum(ch) || ch == '_'))
+            showCompletions(false);
+    });
 
 }
 
@@ -94,16 +108,176 @@ void TqdSynMemo::ClearSelection()
         removeSelectedText();
 }
 
-void TqdSynMemo::showFindBar()
+void TqdSynMemo::showFindBar(bool replace)
 {
+    m_findBar->activate(selectedText(), replace);
     placeFindBar();
-    m_findBar->activate(selectedText());
+}
+
+QStringList TqdSynMemo::lineCommentMarks(TSQLDialect dialect)
+{
+    if (dialect == sqlMySQL)
+        return {QStringLiteral("--"), QStringLiteral("#")};
+    return {QStringLiteral("--")};
+}
+
+void TqdSynMemo::toggleLineComment()
+{
+    const QStringList marks = lineCommentMarks(dialect());
+    const std::string inserted = marks.first().toStdString() + ' ';
+
+    const long selStart = SendScintilla(SCI_GETSELECTIONSTART);
+    const long selEnd = SendScintilla(SCI_GETSELECTIONEND);
+    const long first = SendScintilla(SCI_LINEFROMPOSITION, selStart);
+    long last = SendScintilla(SCI_LINEFROMPOSITION, selEnd);
+    // a selection that ends at a line's start leaves that line alone
+    const bool endsAtLineStart = last > first && SendScintilla(SCI_POSITIONFROMLINE, last) == selEnd;
+    if (endsAtLineStart)
+        --last;
+
+    const std::string_view doc = documentBytes();
+    // The mark a line starts with (after its indent), or none.
+    auto markOf = [&](long line) -> std::string {
+        const size_t at = size_t(SendScintilla(SCI_GETLINEINDENTPOSITION, line));
+        for (const QString &mark : marks) {
+            const std::string m = mark.toStdString();
+            if (doc.substr(at, m.size()) == m)
+                return m;
+        }
+        return {};
+    };
+    auto blank = [&](long line) {
+        return SendScintilla(SCI_GETLINEINDENTPOSITION, line) == SendScintilla(SCI_GETLINEENDPOSITION, line);
+    };
+
+    bool allCommented = true;
+    bool any = false;
+    long indent = -1;
+    for (long line = first; line <= last; ++line) {
+        if (blank(line))
+            continue;
+        any = true;
+        if (markOf(line).empty())
+            allCommented = false;
+        const long column = SendScintilla(SCI_GETLINEINDENTATION, line);
+        indent = indent < 0 ? column : std::min(indent, column);
+    }
+    if (!any)
+        return;
+
+    SendScintilla(SCI_BEGINUNDOACTION);
+    for (long line = last; line >= first; --line) {
+        if (blank(line))
+            continue;
+        if (allCommented) {
+            const long at = SendScintilla(SCI_GETLINEINDENTPOSITION, line);
+            const std::string_view now = documentBytes();
+            long length = long(markOf(line).size());
+            if (size_t(at + length) < now.size() && now[size_t(at + length)] == ' ')
+                ++length;
+            SendScintilla(SCI_DELETERANGE, at, length);
+        } else {
+            const long at = SendScintilla(SCI_FINDCOLUMN, line, indent);
+            SendScintilla(SCI_INSERTTEXT, at, inserted.c_str());
+        }
+    }
+    SendScintilla(SCI_ENDUNDOACTION);
+    // the same whole lines stay selected, so a second Ctrl+/ undoes the first
+    if (selEnd > selStart) {
+        const long end = endsAtLineStart ? SendScintilla(SCI_POSITIONFROMLINE, last + 1)
+                                         : SendScintilla(SCI_GETLINEENDPOSITION, last);
+        SendScintilla(SCI_SETSEL, SendScintilla(SCI_POSITIONFROMLINE, first), end);
+    }
+}
+
+TSQLDialect TqdSynMemo::dialect() const
+{
+    const auto *highlighter = qobject_cast<const TqdSQLSyn *>(lexer());
+    return highlighter ? highlighter->SQLDialect() : sqlStandard;
+}
+
+QStringList TqdSynMemo::completionsFor(TSQLDialect dialect, const QString &prefix)
+{
+    // the dialect's words, sorted and without repeats, built once
+    static std::map<TSQLDialect, QStringList> cache;
+    QStringList &all = cache[dialect];
+    if (all.isEmpty()) {
+        const TSQLDialectWords &words = dialectWords(dialect);
+        for (const char *const *groups : {words.keywords, words.dataTypes, words.functions})
+            for (const char *const *group = groups; group && *group; ++group)
+                all += QString::fromLatin1(*group).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        all.sort();
+        all.removeDuplicates();
+    }
+    QStringList found;
+    for (const QString &word : all)
+        if (word.startsWith(prefix, Qt::CaseInsensitive))
+            found += word;
+    if (!prefix.isEmpty() && prefix == prefix.toLower())
+        for (QString &word : found)
+            word = word.toLower();
+    return found;
+}
+
+bool TqdSynMemo::showCompletions(bool asked)
+{
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long start = SendScintilla(SCI_WORDSTARTPOSITION, caret, true);
+    const std::string prefix(documentBytes().substr(size_t(start), size_t(caret - start)));
+    if (!asked && prefix.size() < 3)
+        return false;
+    const QStringList words = completionsFor(dialect(), QString::fromStdString(prefix));
+    // a word typed out in full needs no list
+    if (words.isEmpty() || (!asked && words.size() == 1 && words.first().size() == int(prefix.size()))) {
+        SendScintilla(SCI_AUTOCCANCEL);
+        return false;
+    }
+    SendScintilla(SCI_AUTOCSETSEPARATOR, ' ');
+    const QByteArray list = words.join(QLatin1Char(' ')).toLatin1();
+    SendScintilla(SCI_AUTOCSHOW, prefix.size(), list.constData());
+    return true;
+}
+
+void TqdSynMemo::goToLine()
+{
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    prompts::IntegerRequest request;
+    request.owner = this;
+    request.caption = tr("Go to Line");
+    request.label = tr("Line number (1 - %1):").arg(lines());
+    request.value = line + 1;
+    request.minimum = 1;
+    request.maximum = std::max(lines(), 1);
+    const prompts::IntegerAnswer answer = prompts::askInteger(request);
+    if (!answer.accepted)
+        return;
+    const int target = std::clamp(answer.value, 1, std::max(lines(), 1)) - 1;
+    setCursorPosition(target, 0);
+    ensureLineVisible(target);
+    setFocus();
 }
 
 void TqdSynMemo::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Find)) {
         showFindBar();
+        return;
+    }
+    if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_H)) {
+        showFindBar(true);
+        return;
+    }
+    if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Slash)) {
+        toggleLineComment();
+        return;
+    }
+    if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Space)) {
+        showCompletions(true);
+        return;
+    }
+    if (event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_G)) {
+        goToLine();
         return;
     }
     if (event->matches(QKeySequence::FindNext) || event->matches(QKeySequence::FindPrevious)) {
@@ -113,11 +287,19 @@ void TqdSynMemo::keyPressEvent(QKeyEvent *event)
             m_findBar->find(event->matches(QKeySequence::FindNext));
         return;
     }
-    if (event->key() == Qt::Key_Escape && m_findBar->isVisible()) {
+    // Escape closes an open completion list first, then the find bar
+    if (event->key() == Qt::Key_Escape && m_findBar->isVisible() && !SendScintilla(SCI_AUTOCACTIVE)) {
         m_findBar->close();
         return;
     }
     QsciScintilla::keyPressEvent(event);
+}
+
+bool TqdSynMemo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_findBar && event->type() == QEvent::LayoutRequest)
+        placeFindBar();
+    return QsciScintilla::eventFilter(watched, event);
 }
 
 void TqdSynMemo::resizeEvent(QResizeEvent *event)

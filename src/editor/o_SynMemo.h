@@ -8,11 +8,13 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
 
 #include "o_LineBreaks.h"
+#include "o_SQLSynWords.h"
 #include "o_TextEncoding.h"
 
 class TqdSynMemo;
@@ -82,19 +84,38 @@ public:
     // The document's bytes, valid until the next change.
     std::string_view documentBytes() const;
 
-    // The inline find bar (Ctrl+F).
+    // The inline find bar (Ctrl+F; Ctrl+H with its replace row).
     TqdFindBar *findBar() const { return m_findBar; }
-    void showFindBar();
+    void showFindBar(bool replace = false);
+
+    // The line comment marks of a dialect; the first is the one inserted.
+    static QStringList lineCommentMarks(TSQLDialect dialect);
+    // Ctrl+/: comment the selected lines (the caret's line when none are
+    // selected) with the highlighter's dialect's mark, or uncomment them
+    // when every non-blank one is commented already. One undo step.
+    void toggleLineComment();
+    // Ctrl+G: ask for a line number and put the caret at that line's start.
+    void goToLine();
+
+    // The dialect's keywords, data types and functions that start with
+    // `prefix` (case ignored), sorted; in lower case when the prefix is.
+    static QStringList completionsFor(TSQLDialect dialect, const QString &prefix);
+    // Show the completion list for the word before the caret: from the third
+    // typed letter on, or for any prefix on Ctrl+Space (`asked`). False when
+    // no word fits.
+    bool showCompletions(bool asked);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class TSynLines;
     void textWasChanged();
     void updateLineNumberMargin();
     void placeFindBar();
+    TSQLDialect dialect() const;
 
     TSynLines m_lines;
     int m_silent = 0;            // > 0 while the line list changes the document
