@@ -95,3 +95,27 @@ TEST_F(CompletionFixture, CtrlSpaceOpensTheListForAShortPrefix)
     QTest::keyClick(&memo, Qt::Key_Escape);
     EXPECT_EQ(memo.Lines().Text(), "select group_concat");
 }
+
+// Scintilla places its list on the screen under the caret; an editor that is
+// not on any screen (not shown yet, or pushed past the desktop's edge) types
+// on without a list instead of crashing.
+TEST(Completion, AnEditorOffEveryScreenTypesOnWithoutAList)
+{
+    TqdSynMemo hidden{nullptr};
+    TqdSQLSyn syn;
+    hidden.setLexer(&syn);
+    QTest::keyClicks(&hidden, "sele");
+    EXPECT_EQ(hidden.SendScintilla(QsciScintillaBase::SCI_AUTOCACTIVE), 0);
+    EXPECT_EQ(hidden.Lines().Text(), "sele");
+
+    TqdSynMemo outside{nullptr};
+    outside.resize(300, 100);
+    outside.show();
+    outside.setLexer(&syn);
+    outside.move(-100000, -100000);
+    QTest::keyClicks(&outside, "sele");
+    EXPECT_EQ(outside.SendScintilla(QsciScintillaBase::SCI_AUTOCACTIVE), 0);
+    EXPECT_EQ(outside.Lines().Text(), "sele");
+    hidden.setLexer(nullptr);
+    outside.setLexer(nullptr);
+}
