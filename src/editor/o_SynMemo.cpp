@@ -224,16 +224,16 @@ QStringList TqdSynMemo::completionsFor(TSQLDialect dialect, const QString &prefi
 bool TqdSynMemo::showCompletions(bool asked)
 {
     const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long start = SendScintilla(SCI_WORDSTARTPOSITION, caret, true);
+    const std::string prefix(documentBytes().substr(size_t(start), size_t(caret - start)));
+    if (!asked && prefix.size() < 3)
+        return false;
     // Scintilla places its list on the screen under the caret and crashes
     // when there is none: an editor that is not shown, or a caret outside
     // every screen (a window pushed past the desktop's edge) gets no list.
     const QPoint caretPoint(int(SendScintilla(SCI_POINTXFROMPOSITION, 0, caret)),
                             int(SendScintilla(SCI_POINTYFROMPOSITION, 0, caret)));
     if (!isVisible() || !QGuiApplication::screenAt(viewport()->mapToGlobal(caretPoint)))
-        return false;
-    const long start = SendScintilla(SCI_WORDSTARTPOSITION, caret, true);
-    const std::string prefix(documentBytes().substr(size_t(start), size_t(caret - start)));
-    if (!asked && prefix.size() < 3)
         return false;
     const QStringList words = completionsFor(dialect(), QString::fromStdString(prefix));
     // a word typed out in full needs no list

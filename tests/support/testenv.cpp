@@ -1,5 +1,7 @@
 #include "testenv.h"
 
+#include "files.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -104,16 +106,12 @@ std::string tempDir()
 
 QByteArray readBytes(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
+    return QByteArray::fromStdString(testfiles::readBytes(path));
 }
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+    if (!testfiles::writeBytes(path, std::string_view(bytes.constData(), size_t(bytes.size()))))
         ADD_FAILURE() << "cannot write " << path.toStdString();
 }
 

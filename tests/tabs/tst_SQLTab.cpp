@@ -6,6 +6,7 @@
 #include "o_BusyIndicator.h"
 #include "o_Prompts.h"
 #include "o_SQLTab.h"
+#include "files.h"
 #include "testenv.h"
 
 #include <QFile>
@@ -16,14 +17,7 @@
 
 namespace {
 
-std::string readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), size_t(b.size()));
-}
+using testfiles::readBytes;
 
 // One temporary folder for the whole program.
 QString tempPath(const QString &name)
