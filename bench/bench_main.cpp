@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -28,6 +29,7 @@ bool runSide(const std::string &name, SideResult &result)
         {"pg-floor", pgFloor}, {"my-floor", myFloor}, {"fb-floor", fbFloor},     {"pg-grid", pgGrid},
         {"my-grid", myGrid},   {"fb-grid", fbGrid},   {"tree-fill", treeFill}, {"script", scriptOpenSave},
         {"window", windowAlone}, {"sqlite-floor", sqliteFloor}, {"sqlite-grid", sqliteGrid},
+        {"pg-export", pgExportCsv}, {"sort-number", pgSortNumber}, {"sort-text", pgSortText},
     };
     const auto it = sides.find(name);
     if (it == sides.end())
@@ -95,7 +97,7 @@ int run(int argc, char **argv)
     int runs = 5;
     const Settings &s = settings();
     std::string csv = s.workDir + "/results.csv";
-    std::string only = "pg,my,fb,sqlite,tree,script";
+    std::string only = "pg,my,fb,sqlite,tree,script,export,sort";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         if (key == "--runs")
@@ -210,6 +212,36 @@ int run(int argc, char **argv)
         Comparison alone{6, "Peak memory, no rows", Metric::Memory, &windowSide->runs, nullptr, 0};
         alone.informative = true;
         table.push_back(alone);
+    }
+    // Export and sort of the PostgreSQL rows.
+    Group exporting{"export"}, sorting{"sort"};
+    if (wanted("export")) {
+        Side *mine = exporting.add("pg-export", "Tabulon (query + CSV export)");
+        Side *copy = exporting.add("psql-copy", "psql \\copy ... csv header",
+                                   {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d",
+                                    s.rowsDatabase, "-c",
+                                    "\\copy (" + std::string(rowsStatement()) + ") to '" + psqlCsvPath() +
+                                        "' with csv header"});
+        runGroup(exporting, runs, s.workDir);
+        checkItems(mine, s.expectedRows, "rows");
+        if (mine->runs.error.empty() && copy->runs.error.empty()) {
+            std::ifstream a(exportCsvPath(), std::ios::binary), b(psqlCsvPath(), std::ios::binary);
+            const std::string ours((std::istreambuf_iterator<char>(a)), {}), theirs((std::istreambuf_iterator<char>(b)), {});
+            if (ours != theirs)
+                mine->runs.error = "the CSV differs from psql's (" + std::to_string(ours.size()) + " against " +
+                                   std::to_string(theirs.size()) + " bytes)";
+        }
+        table.push_back({8, "PostgreSQL: " + rows + " to CSV", Metric::Time, &mine->runs, &copy->runs, 1.0});
+    }
+    if (wanted("sort")) {
+        Side *number = sorting.add("sort-number", "Tabulon (sort by a numeric column)");
+        Side *text = sorting.add("sort-text", "Tabulon (sort by a text column)");
+        runGroup(sorting, runs, s.workDir);
+        checkItems(number, s.expectedRows, "rows");
+        checkItems(text, s.expectedRows, "rows");
+        table.push_back({9, "Sort " + rows + " by a numeric column", Metric::Time, &number->runs, nullptr, 1.0, true,
+                         true});
+        table.push_back({9, "Sort " + rows + " by a text column", Metric::Time, &text->runs, nullptr, 1.0, true, true});
     }
     return report(table, csv) ? 0 : 1;
 }

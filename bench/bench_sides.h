@@ -7,6 +7,8 @@
 #include <chrono>
 #include <string>
 
+class TqdServerConnection;
+
 namespace bench {
 
 struct SideResult {
@@ -36,6 +38,19 @@ SideResult treeFill();
 
 // Tabulon: open the large script into a tab, save it back, compare the bytes.
 SideResult scriptOpenSave();
+
+// Tabulon: the row statement on PostgreSQL written to exportCsvPath() as CSV
+// (LF line ends), from the connect to the closed file.
+SideResult pgExportCsv();
+std::string exportCsvPath();
+std::string psqlCsvPath(); // where psql's \copy writes the same result
+// Tabulon: the PostgreSQL rows sorted through the grid's model, by a numeric
+// and by a text column; only the sort is timed.
+SideResult pgSortNumber();
+SideResult pgSortText();
+
+// A connection's settings for the benchmark's PostgreSQL server and `database`.
+void configurePostgres(TqdServerConnection &c, const std::string &database);
 
 // Runs the named side; false for an unknown name.
 bool runSide(const std::string &name, SideResult &result);

@@ -69,15 +69,7 @@ SideResult windowAlone()
 
 SideResult pgGrid()
 {
-    const Settings &s = settings();
-    return gridSide([&s](TqdServerConnection &c) {
-        c.DBEngine = sePostGre;
-        c.ServerName = s.pgSocket;
-        c.Port = s.pgPort;
-        c.UserName = s.pgUser;
-        c.Password = s.pgPassword;
-        c.DataBaseName = s.rowsDatabase;
-    });
+    return gridSide([](TqdServerConnection &c) { configurePostgres(c, settings().rowsDatabase); });
 }
 
 SideResult myGrid()

@@ -19,16 +19,7 @@ namespace bench {
 
 namespace {
 
-void configure(TqdServerConnection &c)
-{
-    const Settings &s = settings();
-    c.DBEngine = sePostGre;
-    c.ServerName = s.pgSocket;
-    c.Port = s.pgPort;
-    c.UserName = s.pgUser;
-    c.Password = s.pgPassword;
-    c.DataBaseName = s.treeDatabase;
-}
+void configure(TqdServerConnection &c) { configurePostgres(c, settings().treeDatabase); }
 
 } // namespace
 

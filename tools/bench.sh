@@ -13,7 +13,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
 runs=${BENCH_RUNS:-5}
-only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script}
+only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort}
 rows=1000000
 tables=10000
 script_bytes=$((20 * 1024 * 1024))
@@ -50,7 +50,7 @@ my() { mariadb --no-defaults -S "$TABULON_MY_SOCKET" -u "$TABULON_MY_USER" -p"$T
 wants() { case ",$only," in *",$1,"*) return 0 ;; esac; return 1; }
 
 pg -d tabulon_test -c "create database tabulon_bench" -c "create database tabulon_bench_tree"
-if wants pg; then
+if wants pg || wants export || wants sort; then
 echo "[bench] PostgreSQL: $rows rows"
 pg -d tabulon_bench <<SQL
 create table bench_rows (

@@ -13,7 +13,7 @@ packages=(
   firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
   unixodbc unixodbc-dev odbc-mdbtools mdbtools tdsodbc
   libsqlite3-dev sqlite3
-  libjpeg-dev libgtest-dev
+  libjpeg-dev libgtest-dev libxlsxwriter-dev
   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev
   qt6-qpa-plugins xvfb xdotool x11-utils
   desktop-file-utils appstream lintian dpkg-dev file

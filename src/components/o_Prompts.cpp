@@ -1,6 +1,7 @@
 #include "o_Prompts.h"
 
 #include <QInputDialog>
+#include <QLineEdit>
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,6 +13,7 @@ namespace {
 MessageAnswerer g_messageAnswerer;
 FileAnswerer g_fileAnswerer;
 IntegerAnswerer g_integerAnswerer;
+TextAnswerer g_textAnswerer;
 
 // "Desc|*.a;*.b|Desc2|*.c" -> "Desc (*.a *.b)", "Desc2 (*.c)"
 QStringList qtFilters(const QString &filter)
@@ -77,6 +79,29 @@ QString withDefaultExtension(const QString &fileName, const QString &defaultExt)
 void setMessageAnswerer(MessageAnswerer answerer) { g_messageAnswerer = std::move(answerer); }
 void setFileAnswerer(FileAnswerer answerer) { g_fileAnswerer = std::move(answerer); }
 void setIntegerAnswerer(IntegerAnswerer answerer) { g_integerAnswerer = std::move(answerer); }
+void setTextAnswerer(TextAnswerer answerer) { g_textAnswerer = std::move(answerer); }
+
+TextAnswer askText(const TextRequest &request)
+{
+    if (g_textAnswerer)
+        return g_textAnswerer(request);
+    TextAnswer answer;
+    answer.value = QInputDialog::getText(request.owner, request.caption, request.label, QLineEdit::Normal,
+                                         request.value, &answer.accepted);
+    return answer;
+}
+
+QString filterExtension(const QString &filter, int filterIndex)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    const int at = 2 * (filterIndex - 1) + 1;
+    if (filterIndex < 1 || at >= parts.size())
+        return QString();
+    const QString first = parts[at].section(QLatin1Char(';'), 0, 0).trimmed();
+    if (!first.startsWith(QStringLiteral("*.")) || first.indexOf(QLatin1Char('*'), 1) >= 0)
+        return QString();
+    return first.mid(2);
+}
 
 IntegerAnswer askInteger(const IntegerRequest &request)
 {
@@ -119,6 +144,12 @@ FileAnswer chooseFile(const FileRequest &request)
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    if (request.extensionFromFilter)
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request, filters](const QString &chosen) {
+            const QString ext = filterExtension(request.filter, int(filters.indexOf(chosen)) + 1);
+            if (!ext.isEmpty())
+                dialog.setDefaultSuffix(ext);
+        });
     FileAnswer answer;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return answer;

@@ -40,6 +40,8 @@ struct FileRequest {
     bool confirmOverwrite = false;
     bool confirmCreate = false; // ask before a name that does not exist yet is taken
     bool mustExist = true;      // open dialogs: only existing files may be chosen
+    // The default extension follows the chosen filter (its first pattern's "*.ext").
+    bool extensionFromFilter = false;
 };
 
 struct FileAnswer {
@@ -73,13 +75,34 @@ struct IntegerAnswer {
 // Ask for a whole number in [minimum, maximum].
 IntegerAnswer askInteger(const IntegerRequest &request);
 
+struct TextRequest {
+    QWidget *owner = nullptr;
+    QString caption;
+    QString label;
+    QString value;
+};
+
+struct TextAnswer {
+    bool accepted = false;
+    QString value;
+};
+
+// Ask for a line of text.
+TextAnswer askText(const TextRequest &request);
+
+// The "*.ext" extension of the `filterIndex`-th (one-based) pattern of a
+// "Desc|pattern|..." filter, without "*."; empty when it has none.
+QString filterExtension(const QString &filter, int filterIndex);
+
 // Tests: answer every message box / file dialog with these instead of showing one.
 using MessageAnswerer = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
 using FileAnswerer = std::function<FileAnswer(const FileRequest &)>;
 using IntegerAnswerer = std::function<IntegerAnswer(const IntegerRequest &)>;
+using TextAnswerer = std::function<TextAnswer(const TextRequest &)>;
 void setMessageAnswerer(MessageAnswerer answerer);
 void setFileAnswerer(FileAnswerer answerer);
 void setIntegerAnswerer(IntegerAnswerer answerer);
+void setTextAnswerer(TextAnswerer answerer);
 
 } // namespace prompts
 

@@ -280,6 +280,8 @@ void TFrmMain::createMenus()
                                    QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
     mnuSaveSQLScript = addMenuItem(file, QStringLiteral("mnuSaveSQLScript"), QStringLiteral("Save SQL Script"),
                                    QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    mnuExportResult = addMenuItem(file, QStringLiteral("mnuExportResult"), QStringLiteral("Export Result..."),
+                                  QKeySequence());
     file->addSeparator();
     mnuTerminate = addMenuItem(file, QStringLiteral("mnuTerminate"), QStringLiteral("Terminate"), QKeySequence());
 
@@ -316,6 +318,7 @@ void TFrmMain::createMenus()
     bind(mnuDisconnect, &TFrmMain::mnuDisconnectClick);
     bind(mnuOpenSQLScript, &TFrmMain::mnuOpenSQLScriptClick);
     bind(mnuSaveSQLScript, &TFrmMain::mnuSaveSQLScriptClick);
+    bind(mnuExportResult, &TFrmMain::mnuExportResultClick);
     bind(mnuCut, &TFrmMain::mnuCutClick);
     bind(mnuCopy, &TFrmMain::mnuCopyClick);
     bind(mnuPaste, &TFrmMain::mnuPasteClick);

@@ -75,6 +75,7 @@ public:
     // Main menu items.
     QAction *mnuConnect = nullptr, *mnuDisconnect = nullptr, *mnuOpenSQLScript = nullptr,
             *mnuSaveSQLScript = nullptr, *mnuTerminate = nullptr;
+    QAction *mnuExportResult = nullptr; // the shown result to a file
     QAction *mnuCut = nullptr, *mnuCopy = nullptr, *mnuPaste = nullptr, *mnuDelete = nullptr;
     QAction *mnuRunSQL = nullptr, *mnuNewTab = nullptr, *mnuCloseTab = nullptr, *mnuCloseallTabs = nullptr,
             *mnuCloseallbutactive = nullptr;
@@ -155,6 +156,7 @@ public slots:
     void mnuDisconnectClick();
     void mnuOpenSQLScriptClick();
     void mnuSaveSQLScriptClick();
+    void mnuExportResultClick();
     void mnuCutClick();
     void mnuCopyClick();
     void mnuPasteClick();

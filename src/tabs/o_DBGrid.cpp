@@ -1,5 +1,6 @@
 #include "o_DBGrid.h"
 
+#include "o_GridMenu.h"
 #include "o_RowSetModel.h"
 #include "export/o_Exporters.h"
 
@@ -29,35 +30,6 @@ public:
 
 private:
     TDBGrid *m_grid;
-};
-
-// The rows as the grid shows them (sorted or not); with `masked`, a cell
-// outside the selection reads as null.
-class SelectedCells : public ado::RowSet {
-public:
-    SelectedCells(const ado::RowSet &rows, const TRowSetModel &model, const QItemSelectionModel &selection, bool masked)
-        : m_rows(rows), m_model(model), m_selection(selection), m_masked(masked)
-    {
-    }
-    int fieldCount() const override { return m_rows.fieldCount(); }
-    std::string fieldName(int field) const override { return m_rows.fieldName(field); }
-    ado::FieldKind fieldKind(int field) const override { return m_rows.fieldKind(field); }
-    long long rowCount() const override { return m_rows.rowCount(); }
-    bool isNull(long long row, int field) const override
-    {
-        return m_rows.isNull(m_model.sourceRow(int(row)), field) ||
-               (m_masked && !m_selection.isSelected(m_model.index(int(row), field)));
-    }
-    std::string_view text(long long row, int field, std::string &scratch) const override
-    {
-        return m_rows.text(m_model.sourceRow(int(row)), field, scratch);
-    }
-
-private:
-    const ado::RowSet &m_rows;
-    const TRowSetModel &m_model;
-    const QItemSelectionModel &m_selection;
-    bool m_masked;
 };
 
 } // namespace
@@ -96,6 +68,7 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel
     connect(columns, &QHeaderView::sectionResized, this, [this](int column) { columnResized(column); });
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::fitColumns);
+    new TGridMenu(this);
 }
 
 void TDBGrid::titleClicked(int column)
@@ -201,43 +174,17 @@ void TDBGrid::growColumns()
 
 QString TDBGrid::selectionText(bool withTitles) const
 {
-    const ado::RowSet *rowSet = m_model->rowSet();
-    const QItemSelection selection = selectionModel()->selection();
-    if (!rowSet || selection.isEmpty())
-        return QString();
-    std::vector<char> rowMarks(size_t(m_model->rowCount()), 0);
-    std::vector<char> fieldMarks(size_t(m_model->columnCount()), 0);
-    for (const QItemSelectionRange &range : selection) {
-        std::fill(rowMarks.begin() + range.top(), rowMarks.begin() + range.bottom() + 1, 1);
-        std::fill(fieldMarks.begin() + range.left(), fieldMarks.begin() + range.right() + 1, 1);
-    }
-    std::vector<long long> rows;
-    for (size_t r = 0; r < rowMarks.size(); ++r)
-        if (rowMarks[r])
-            rows.push_back(static_cast<long long>(r));
-    std::vector<int> fields;
-    for (size_t f = 0; f < fieldMarks.size(); ++f)
-        if (fieldMarks[f])
-            fields.push_back(int(f));
-
     TExportOptions options;
     options.format = TExportFormat::Tsv;
     options.header = withTitles;
-    TStringSink sink;
-    // One range covers every cell of its rows and columns; several may leave gaps.
-    const SelectedCells shown(*rowSet, *m_model, *selectionModel(), selection.size() > 1);
-    exportRows(shown, options, sink, &rows, &fields);
-    // No line end after the last line, so that a single value pastes as it is.
-    if (!sink.text.empty() && sink.text.back() == '\n')
-        sink.text.pop_back();
-    return QString::fromStdString(sink.text);
+    return TGridMenu::selectionText(*this, options);
 }
 
 void TDBGrid::copySelection(bool withTitles)
 {
     if (!selectionModel()->hasSelection())
         return;
-    QGuiApplication::clipboard()->setText(selectionText(withTitles));
+    TGridMenu::copyAs(*this, TExportFormat::Tsv, withTitles);
 }
 
 int TDBGrid::copyKey(const QKeyEvent *event)

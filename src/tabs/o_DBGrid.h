@@ -12,6 +12,8 @@
 // Copy: Ctrl+C puts the selected cells on the clipboard as tab-separated
 // text (whole values as the row set has them, a null as an empty cell),
 // Ctrl+Shift+C the same under a line of column titles; Ctrl+A selects all.
+// A right click opens the grid's menu (TGridMenu): copy, copy as other
+// formats, export of the whole result. A large copy shows its progress.
 //
 // A click on a column title sorts the rows by it, ascending, then
 // descending, then back to the order the engine sent them in.

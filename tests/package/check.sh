@@ -73,7 +73,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 depends=$(field Depends)
 for lib in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libqscintilla2-qt6-15 libpq5 libmariadb3 libodbc2 \
-           libfbclient2 libsqlite3-0 libjpeg62-turbo; do
+           libfbclient2 libsqlite3-0 libjpeg62-turbo libxlsxwriter4; do
   [[ "$depends" =~ (^|, )$lib( |,|$) ]] || fail "Depends lacks $lib: $depends"
 done
 recommends=$(field Recommends)

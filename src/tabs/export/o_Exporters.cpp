@@ -113,15 +113,6 @@ void markdownCell(Out &out, std::string_view v)
     }
 }
 
-std::string_view boolWord(std::string_view v)
-{
-    if (v == "t" || v == "true" || v == "1" || v == "T" || v == "TRUE")
-        return "true";
-    if (v == "f" || v == "false" || v == "0" || v == "F" || v == "FALSE")
-        return "false";
-    return {};
-}
-
 struct Writer {
     const ado::RowSet &rs;
     const TExportOptions &opt;
@@ -189,7 +180,7 @@ struct Writer {
     }
 
     char separator() const { return opt.format == TExportFormat::Tsv ? '\t' : ','; }
-    std::string_view lineEnd() const { return opt.format == TExportFormat::Csv ? "\r\n" : opt.tsvLineEnd; }
+    std::string_view lineEnd() const { return opt.format == TExportFormat::Csv ? opt.csvLineEnd : opt.tsvLineEnd; }
 
     std::string_view value(long long row, size_t i) { return rs.text(row, fields[i], scratch); }
 
@@ -208,8 +199,8 @@ struct Writer {
             const std::string_view v = value(row, i);
             if (kinds[i] == ado::FieldKind::Number && isJsonNumber(v))
                 out << v;
-            else if (kinds[i] == ado::FieldKind::Boolean && !boolWord(v).empty())
-                out << boolWord(v);
+            else if (kinds[i] == ado::FieldKind::Boolean && !booleanWord(v).empty())
+                out << booleanWord(v);
             else
                 jsonString(out, v);
         }
@@ -283,6 +274,15 @@ struct Writer {
 };
 
 } // namespace
+
+std::string_view booleanWord(std::string_view v)
+{
+    if (v == "t" || v == "true" || v == "1" || v == "T" || v == "TRUE")
+        return "true";
+    if (v == "f" || v == "false" || v == "0" || v == "F" || v == "FALSE")
+        return "false";
+    return {};
+}
 
 bool isJsonNumber(std::string_view t)
 {

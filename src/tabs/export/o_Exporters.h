@@ -31,7 +31,9 @@ struct TExportOptions {
     // bare name), and the engine whose identifier rule quotes it.
     std::string table;
     TqdServerEngine engine = seNone;
-    // TSV: the line end; CSV always ends lines with CR LF.
+    // The line ends of CSV (CR LF by RFC 4180; LF for tools that write it so)
+    // and of TSV.
+    std::string_view csvLineEnd = "\r\n";
     std::string_view tsvLineEnd = "\n";
 };
 
@@ -60,3 +62,7 @@ bool exportRows(const ado::RowSet &rowSet, const TExportOptions &options, TExpor
 
 // Whether `text` is a number as JSON writes one (SQL reads such a number too).
 bool isJsonNumber(std::string_view text);
+
+// A boolean field's text ("t", "1", "true", ...) as "true" or "false"; empty
+// for any other text.
+std::string_view booleanWord(std::string_view text);

@@ -1,0 +1,78 @@
+// Tabulon's sides of the export and sort cases: the row statement run on
+// PostgreSQL through the program's connection, then the whole result written
+// as CSV by the exporter, or sorted by a column through the grid's model.
+#include "bench_app.h"
+#include "bench_env.h"
+#include "bench_sides.h"
+
+#include "export/o_ExportFile.h"
+#include "o_RowSetModel.h"
+#include "o_ServerConnection.h"
+
+#include <QString>
+
+#include <memory>
+#include <stdexcept>
+
+namespace bench {
+
+void configurePostgres(TqdServerConnection &c, const std::string &database)
+{
+    const Settings &s = settings();
+    c.DBEngine = sePostGre;
+    c.ServerName = s.pgSocket;
+    c.Port = s.pgPort;
+    c.UserName = s.pgUser;
+    c.Password = s.pgPassword;
+    c.DataBaseName = database;
+}
+
+namespace {
+
+// The time of sorting the PostgreSQL rows by one column of the model.
+SideResult sortSide(int column)
+{
+    SideApplication app;
+    TqdServerConnection connection;
+    configurePostgres(connection, settings().rowsDatabase);
+    connection.ReConnect();
+    ado::TADODataSet *rows = connection.OpenQuery(rowsStatement());
+    ado::TDataSource source;
+    source.SetDataSet(rows);
+    TRowSetModel model;
+    model.setDataSource(&source);
+    Stopwatch clock;
+    model.sortRows(column, Qt::AscendingOrder);
+    SideResult out{clock.seconds(), model.rowCount()};
+    if (model.sourceRow(0) == model.sourceRow(1))
+        throw std::runtime_error("the sort made no order");
+    return out;
+}
+
+} // namespace
+
+std::string exportCsvPath() { return settings().workDir + "/export-tabulon.csv"; }
+std::string psqlCsvPath() { return settings().workDir + "/export-psql.csv"; }
+
+SideResult pgExportCsv()
+{
+    SideApplication app;
+    TqdServerConnection connection;
+    configurePostgres(connection, settings().rowsDatabase);
+    Stopwatch clock;
+    connection.ReConnect();
+    ado::TADODataSet *rows = connection.OpenQuery(rowsStatement());
+    TExportOptions options;
+    options.format = TExportFormat::Csv;
+    options.csvLineEnd = "\n"; // as psql writes it, for the byte comparison
+    const TExportOutcome outcome =
+        exportToFile(*rows->rowSet(), options, QString::fromStdString(exportCsvPath()));
+    if (!outcome.ok)
+        throw std::runtime_error("export failed: " + outcome.error.toStdString());
+    return {clock.seconds(), rows->RecordCount()};
+}
+
+SideResult pgSortNumber() { return sortSide(2); } // price, numeric
+SideResult pgSortText() { return sortSide(4); }   // name, text
+
+} // namespace bench
