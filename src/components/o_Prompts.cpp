@@ -39,8 +39,17 @@ public:
         setOption(QFileDialog::DontUseNativeDialog);
     }
 
+    // The default extension follows the chosen filter: "*.ext" of its first pattern.
+    QString filterSource;
+
     void accept() override
     {
+        if (!filterSource.isEmpty()) {
+            const QString ext =
+                filterExtension(filterSource, int(nameFilters().indexOf(selectedNameFilter())) + 1);
+            if (!ext.isEmpty())
+                setDefaultSuffix(ext);
+        }
         const QStringList files = selectedFiles();
         if (m_confirmCreate && !files.isEmpty() && !files.first().isEmpty()) {
             const QFileInfo chosen(files.first());
@@ -145,11 +154,7 @@ FileAnswer chooseFile(const FileRequest &request)
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (request.extensionFromFilter)
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request, filters](const QString &chosen) {
-            const QString ext = filterExtension(request.filter, int(filters.indexOf(chosen)) + 1);
-            if (!ext.isEmpty())
-                dialog.setDefaultSuffix(ext);
-        });
+        dialog.filterSource = request.filter;
     FileAnswer answer;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return answer;
