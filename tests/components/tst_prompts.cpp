@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 
@@ -95,6 +98,40 @@ TEST(Prompts, DefaultExtensionOnlyForNamesWithoutOne)
         EXPECT_EQ(prompts::withDefaultExtension(QString::fromLatin1(c.name), QString::fromLatin1(c.ext)),
                   QString::fromLatin1(c.expected))
             << c.name << " + " << c.ext;
+}
+
+TEST(Prompts, SaveDialogTakesTheExtensionOfTheFilterChosenLast)
+{
+    prompts::FileRequest request;
+    request.mode = prompts::FileMode::Save;
+    request.filter = QStringLiteral("Text|*.txt|JSON documents|*.json;*.js|Anything|*");
+    request.filterIndex = 1;
+    request.defaultExt = QStringLiteral("txt");
+    request.extensionFromFilter = true;
+    const QString dir = QDir::tempPath();
+    struct Case {
+        int filter; // the filter chosen in the dialog, zero-based
+        const char *typed, *chosen;
+    } cases[] = {
+        {1, "data", "data.json"}, {0, "data", "data.txt"}, {1, "named.csv", "named.csv"}, {2, "data", "data.txt"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        prompts::FileAnswer answer;
+        ModalScript script;
+        script.then("the save dialog", [](QWidget *w) { return qobject_cast<QFileDialog *>(w) != nullptr; },
+                    [&](QWidget *w) {
+                        auto *dialog = static_cast<QFileDialog *>(w);
+                        dialog->selectNameFilter(dialog->nameFilters().at(c.filter));
+                        auto *edit = w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                        edit->setText(dir + QLatin1Char('/') + QString::fromLatin1(c.typed));
+                        QTest::keyClick(edit, Qt::Key_Return);
+                    });
+        script.run([&] { answer = prompts::chooseFile(request); });
+        ASSERT_TRUE(answer.accepted);
+        EXPECT_EQ(answer.fileName, dir + QLatin1Char('/') + QString::fromLatin1(c.chosen));
+        EXPECT_EQ(answer.filterIndex, c.filter + 1);
+    }
 }
 
 } // namespace
