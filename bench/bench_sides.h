@@ -42,6 +42,8 @@ SideResult scriptOpenSave();
 // Tabulon: the row statement on PostgreSQL written to exportCsvPath() as CSV
 // (LF line ends), from the connect to the closed file.
 SideResult pgExportCsv();
+// The same timed from a result already fetched: the export alone.
+SideResult pgExportFetched();
 std::string exportCsvPath();
 std::string psqlCsvPath(); // where psql's \copy writes the same result
 // Tabulon: the PostgreSQL rows sorted through the grid's model, by a numeric
