@@ -1,7 +1,7 @@
 // tabulon_bench: Tabulon's paths against the engines' own command-line
 // clients and bare client-library loops, measured in one run.
 //
-//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script]
+//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort]
 //   tabulon_bench side NAME      one measured side (the runner starts these)
 //
 // The settings come from the environment that tools/bench.sh prepares.
@@ -274,7 +274,7 @@ int main(int argc, char **argv)
         if (mode == "run")
             return bench::run(argc, argv);
         std::fprintf(stderr,
-                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script] | side NAME\n",
+                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort] | side NAME\n",
                      argv[0]);
         return 2;
     } catch (const std::exception &e) {

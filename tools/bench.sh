@@ -8,7 +8,7 @@
 #
 #   tools/bench.sh                  all cases, 5 runs each
 #   BENCH_RUNS=3 tools/bench.sh     fewer runs
-#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script)
+#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
