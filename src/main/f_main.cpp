@@ -24,6 +24,8 @@
 #include "f_ConnectForm.h"
 #include "o_AppError.h"
 #include "o_AppInfo.h"
+#include "o_GridFilterBar.h"
+#include "o_RowSetModel.h"
 #include "o_SQLTab.h"
 
 namespace {
@@ -87,6 +89,9 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent)
     SQLPageControl->setObjectName(QStringLiteral("SQLPageControl"));
     PageControlPanel->layout()->addWidget(SQLPageControl);
     SQLPageControl->SetConnInfoLabel(lblConnectionInfo);
+    // Beside the outcome of the last run: how many rows the shown grid's filter keeps.
+    connect(SQLPageControl, &QTabWidget::currentChanged, this, &TFrmMain::showShownRows);
+    connect(TGridRowsNotice::instance(), &TGridRowsNotice::changed, this, &TFrmMain::showShownRows);
 
     updateDisconnectButton();
     toolbtnCloseActiveTab->setEnabled(SQLPageControl->PageCount() > 0);
@@ -222,6 +227,9 @@ void TFrmMain::createLayout()
     auto *field = new QLabel(StatusBar);
     field->setObjectName(QStringLiteral("StatusPanel"));
     StatusBar->addWidget(field, 1);
+    auto *shownRows = new QLabel(StatusBar);
+    shownRows->setObjectName(QStringLiteral("RowsPanel"));
+    StatusBar->addPermanentWidget(shownRows);
     // 19 high, higher when a line of text needs it.
     StatusBar->setFixedHeight(qMax(19, StatusBar->sizeHint().height()));
     setStatusBar(StatusBar);
@@ -387,6 +395,21 @@ void TFrmMain::showTreePopup(const QPoint &pos)
 {
     apperror::guarded([this] { TreeViewPopupMenuPopup(); });
     TreeViewPopupMenu->exec(DataBaseTreeView->viewport()->mapToGlobal(pos));
+}
+
+void TFrmMain::showShownRows()
+{
+    auto *label = StatusBar ? StatusBar->findChild<QLabel *>(QStringLiteral("RowsPanel")) : nullptr;
+    if (!label)
+        return;
+    QString text;
+    if (TqdSQLTab *tab = SQLPageControl ? SQLPageControl->ActiveSQLTab() : nullptr)
+        for (const TDBGrid *grid : tab->findChildren<TDBGrid *>())
+            if (grid->isVisibleTo(tab)) {
+                text = grid->rowSetModel()->shownRowsText();
+                break;
+            }
+    label->setText(text);
 }
 
 QString TFrmMain::StatusText() const

@@ -1,0 +1,86 @@
+#pragma once
+// The filter bar of a result grid: a column chooser ("(any column)" or one
+// column), an operator (contains, equals, greater than, less than), the text
+// and the count of rows shown ("12 of 500 rows"). It lies in the top of the
+// grid's title row, which grows to hold it, so the grid keeps its place in
+// its window. Typing filters after a short pause, Enter at once; Escape or
+// the close button clears the filter and hides the bar.
+//
+// TGridHeader is the title row that holds the bar.
+
+#include <QFrame>
+#include <QHeaderView>
+#include <QPointer>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTimer;
+class QToolButton;
+class TDBGrid;
+
+class TGridHeader : public QHeaderView {
+    Q_OBJECT
+public:
+    explicit TGridHeader(QWidget *parent = nullptr);
+    void setBar(QWidget *bar);
+    QWidget *bar() const { return m_bar; }
+    int barHeight() const;
+    // The bar was shown or hidden: the title row changes its height.
+    void barChanged();
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QPointer<QWidget> m_bar;
+};
+
+class TGridFilterBar : public QFrame {
+    Q_OBJECT
+public:
+    explicit TGridFilterBar(TDBGrid *grid);
+
+    // Shows the bar (the title row grows) and puts the caret in its text.
+    void open();
+    // Clears the filter and hides the bar.
+    void close();
+
+    QComboBox *columnBox() const { return m_column; }
+    QComboBox *operatorBox() const { return m_operator; }
+    QLineEdit *textBox() const { return m_text; }
+    QLabel *countLabel() const { return m_count; }
+
+    // Applies what the bar holds now (typing waits for a pause first).
+    void apply();
+
+    static constexpr int kTypingPauseMs = 250;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void fillColumns();
+    void showCount();
+
+    TDBGrid *m_grid;
+    QComboBox *m_column;
+    QComboBox *m_operator;
+    QLineEdit *m_text;
+    QLabel *m_count;
+    QToolButton *m_close;
+    QTimer *m_typing;
+};
+
+// Told whenever a grid's shown rows change in number or a grid comes into
+// view, so that a window can show that grid's "N of M rows".
+class TGridRowsNotice : public QObject {
+    Q_OBJECT
+public:
+    static TGridRowsNotice *instance();
+signals:
+    void changed(TDBGrid *grid);
+};
