@@ -18,8 +18,8 @@ TValueViewer::TValueViewer(TDBGrid *grid) : QDialog(grid), m_grid(grid)
 {
     setObjectName(QStringLiteral("ValueViewer"));
     setModal(false);
-    setAttribute(Qt::WA_DeleteOnClose, false);
-    resize(560, 420);
+    setWindowTitle(tr("Value"));
+    resize(720, 440); // a hex dump line whole
 
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("ValueTitle"));
