@@ -84,6 +84,7 @@ TGridFilterBar::TGridFilterBar(TDBGrid *grid) : QFrame(grid), m_grid(grid)
     m_close->setText(QStringLiteral("\u00D7"));
     m_close->setToolTip(tr("Clear the filter (Esc)"));
     m_close->setAutoRaise(true);
+    m_close->setFocusPolicy(Qt::TabFocus);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -177,6 +178,16 @@ void TGridFilterBar::apply()
 }
 
 void TGridFilterBar::showCount() { m_count->setText(m_grid->rowSetModel()->shownRowsText()); }
+
+bool TGridFilterBar::focusNextPrevChild(bool next)
+{
+    const QList<QWidget *> boxes = {m_column, m_operator, m_text, m_close};
+    const qsizetype at = boxes.indexOf(QApplication::focusWidget());
+    const qsizetype count = boxes.size();
+    const qsizetype to = at < 0 ? 0 : (at + (next ? 1 : count - 1)) % count;
+    boxes[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
 
 bool TGridFilterBar::eventFilter(QObject *watched, QEvent *event)
 {

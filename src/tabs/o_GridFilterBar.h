@@ -61,6 +61,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Tab goes round the bar's own boxes; the grid would take it to move its current cell.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void fillColumns();

@@ -4,6 +4,7 @@
 // title's edge fitting the column.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 
@@ -116,7 +117,14 @@ TEST_F(GridKeys, FilterBarViewerAndFittingByMouse)
     showActive(&grid);
 
     pressKeys({"ctrl+f"});
-    ASSERT_TRUE(waitUntil([&] { return grid.filterBar()->isVisible() && grid.filterBar()->textBox()->hasFocus(); }));
+    TGridFilterBar *bar = grid.filterBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->isVisible() && bar->textBox()->hasFocus(); }));
+    // Tab goes round the bar's boxes and leaves the grid's current cell alone.
+    pressKeys({"shift+Tab", "shift+Tab"});
+    EXPECT_TRUE(waitUntil([&] { return bar->columnBox()->hasFocus(); }));
+    pressKeys({"Tab", "Tab"});
+    EXPECT_TRUE(waitUntil([&] { return bar->textBox()->hasFocus(); }));
+    EXPECT_EQ(grid.currentIndex(), at(3, 1));
     typeText(QStringLiteral("99"));
     pressKeys({"Return"});
     // "contains 99": the row of 990 to 994 and the long value in row 3.
