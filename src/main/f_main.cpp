@@ -24,6 +24,8 @@
 #include "f_ConnectForm.h"
 #include "o_AppError.h"
 #include "o_AppInfo.h"
+#include "o_GridFilterBar.h"
+#include "o_RowSetModel.h"
 #include "o_SQLTab.h"
 
 namespace {
@@ -87,6 +89,8 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent)
     SQLPageControl->setObjectName(QStringLiteral("SQLPageControl"));
     PageControlPanel->layout()->addWidget(SQLPageControl);
     SQLPageControl->SetConnInfoLabel(lblConnectionInfo);
+    // Beside the outcome of the last run: how many rows the shown grid's filter keeps.
+    connect(SQLPageControl, &QTabWidget::currentChanged, this, &TFrmMain::showShownRows);
 
     updateDisconnectButton();
     toolbtnCloseActiveTab->setEnabled(SQLPageControl->PageCount() > 0);
@@ -222,6 +226,9 @@ void TFrmMain::createLayout()
     auto *field = new QLabel(StatusBar);
     field->setObjectName(QStringLiteral("StatusPanel"));
     StatusBar->addWidget(field, 1);
+    auto *shownRows = new QLabel(StatusBar);
+    shownRows->setObjectName(QStringLiteral("RowsPanel"));
+    StatusBar->addPermanentWidget(shownRows);
     // 19 high, higher when a line of text needs it.
     StatusBar->setFixedHeight(qMax(19, StatusBar->sizeHint().height()));
     setStatusBar(StatusBar);
@@ -392,6 +399,21 @@ void TFrmMain::showTreePopup(const QPoint &pos)
     TreeViewPopupMenu->exec(DataBaseTreeView->viewport()->mapToGlobal(pos));
 }
 
+void TFrmMain::showShownRows()
+{
+    auto *label = StatusBar ? StatusBar->findChild<QLabel *>(QStringLiteral("RowsPanel")) : nullptr;
+    if (!label)
+        return;
+    QString text;
+    if (TqdSQLTab *tab = SQLPageControl ? SQLPageControl->ActiveSQLTab() : nullptr)
+        for (const TDBGrid *grid : tab->findChildren<TDBGrid *>())
+            if (grid->isVisibleTo(tab)) {
+                text = grid->rowSetModel()->shownRowsText();
+                break;
+            }
+    label->setText(text);
+}
+
 QString TFrmMain::StatusText() const
 {
     const auto *field = StatusBar->findChild<QLabel *>(QStringLiteral("StatusPanel"));
@@ -447,12 +469,18 @@ void TFrmMain::closeEvent(QCloseEvent *event)
 
 bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // A focused editor or grid would take Ctrl+C, Ctrl+T and the like for its
-    // own key bindings; in this window the menu's shortcuts come first. A line
-    // edit (the editor's find bar) keeps its own clipboard keys.
+    if (watched == this && event->type() == TGridRowsEvent::eventType()) {
+        showShownRows();
+        return true;
+    }
+    // A focused editor would take Ctrl+C, Ctrl+T and the like for its own key
+    // bindings; in this window the menu's shortcuts come first. A line edit
+    // (the find bar, the grid's filter) keeps its own clipboard keys, and a
+    // result grid its copy and filter keys (it claims them itself).
     if (event->type() == QEvent::ShortcutOverride) {
         auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget != this && widget->window() == this && !qobject_cast<QLineEdit *>(widget)) {
+        if (widget && widget != this && widget->window() == this && !qobject_cast<QLineEdit *>(widget) &&
+            !qobject_cast<TDBGrid *>(widget)) {
             const QKeySequence keys = keySequenceOf(static_cast<QKeyEvent *>(event));
             for (const QAction *action : actions()) {
                 if (!action->shortcut().isEmpty() && action->shortcut() == keys) {

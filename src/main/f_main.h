@@ -194,6 +194,8 @@ private:
     void FormClose(bool &canClose);
     void updateDisconnectButton();
     void updateTabButtons();
+    // The "N of M rows" of the filtered grid the active tab shows, beside the status text.
+    void showShownRows();
     void runSelectCommand(bool toNewTab, bool fullFieldNames);
     void showTreePopup(const QPoint &pos);
     void deleteChildren(QTreeWidgetItem *node);

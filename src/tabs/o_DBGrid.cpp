@@ -1,7 +1,9 @@
 #include "o_DBGrid.h"
 
+#include "o_GridFilterBar.h"
 #include "o_GridMenu.h"
 #include "o_RowSetModel.h"
+#include "o_ValueViewer.h"
 #include "export/o_Exporters.h"
 
 #include <QApplication>
@@ -37,6 +39,7 @@ private:
 TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel(this))
 {
     setObjectName(QStringLiteral("ResultGrid"));
+    setHorizontalHeader(new TGridHeader(this));
     setModel(m_model);
     setItemDelegate(new MeasuringDelegate(this));
     setSortingEnabled(false);
@@ -69,6 +72,62 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TRowSetModel
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::fitColumns);
     new TGridMenu(this);
+    connect(m_model, &TRowSetModel::shownRowsChanged, this, [this] { TGridRowsEvent::post(this); });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            openValueViewer();
+    });
+}
+
+TGridFilterBar *TDBGrid::filterBar()
+{
+    if (!m_filterBar) {
+        m_filterBar = new TGridFilterBar(this);
+        static_cast<TGridHeader *>(horizontalHeader())->setBar(m_filterBar);
+    }
+    return m_filterBar;
+}
+
+void TDBGrid::openFilterBar() { filterBar()->open(); }
+
+TValueViewer *TDBGrid::valueViewer()
+{
+    if (!m_viewer)
+        m_viewer = new TValueViewer(this);
+    return m_viewer;
+}
+
+void TDBGrid::openValueViewer()
+{
+    TValueViewer *viewer = valueViewer();
+    viewer->showCurrent();
+    viewer->show();
+    viewer->raise();
+}
+
+QItemSelectionModel::SelectionFlags TDBGrid::selectionCommand(const QModelIndex &index, const QEvent *event) const
+{
+    // The view would leave the selection where it was on a move with Ctrl.
+    if (event && event->type() == QEvent::KeyPress && selectionMode() == ExtendedSelection) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        switch (key->key()) {
+        case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
+        case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
+            if (key->modifiers() & Qt::ControlModifier)
+                return key->modifiers() & Qt::ShiftModifier ? QItemSelectionModel::SelectCurrent
+                                                            : QItemSelectionModel::ClearAndSelect;
+            break;
+        default:
+            break;
+        }
+    }
+    return QTableView::selectionCommand(index, event);
+}
+
+void TDBGrid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    TGridRowsEvent::post(this);
 }
 
 void TDBGrid::titleClicked(int column)
@@ -197,10 +256,13 @@ int TDBGrid::copyKey(const QKeyEvent *event)
     return 0;
 }
 
+bool TDBGrid::isFilterKey(const QKeyEvent *event) { return event->matches(QKeySequence::Find); }
+
 bool TDBGrid::event(QEvent *event)
 {
     // The grid's copy keys win over window shortcuts on the same keys.
-    if (event->type() == QEvent::ShortcutOverride && copyKey(static_cast<QKeyEvent *>(event))) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        (copyKey(static_cast<QKeyEvent *>(event)) || isFilterKey(static_cast<QKeyEvent *>(event)))) {
         event->accept();
         return true;
     }
@@ -211,6 +273,18 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
 {
     if (const int key = copyKey(event)) {
         copySelection(key == 2);
+        event->accept();
+        return;
+    }
+    if (isFilterKey(event)) {
+        openFilterBar();
+        event->accept();
+        return;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::ShiftModifier) {
+        if (currentIndex().isValid())
+            openValueViewer();
         event->accept();
         return;
     }

@@ -17,6 +17,13 @@
 //
 // A click on a column title sorts the rows by it, ascending, then
 // descending, then back to the order the engine sent them in.
+//
+// Keys move as in a spreadsheet (Qt's own moves: arrows, Home/End in the
+// row, Ctrl+Home/End to the first and last cell, the page keys), and a move
+// with Ctrl selects where it lands too (with Shift, extends), as one without.
+//
+// Ctrl+F opens the filter bar in the title row; a double click on a cell or
+// Shift+Enter opens the value viewer, which follows the current cell.
 
 #include <QTableView>
 
@@ -24,7 +31,9 @@
 
 #include "ado.h"
 
+class TGridFilterBar;
 class TRowSetModel;
+class TValueViewer;
 
 class TDBGrid : public QTableView {
     Q_OBJECT
@@ -58,12 +67,22 @@ public:
     QString selectionText(bool withTitles) const;
     void copySelection(bool withTitles);
 
+    // The filter bar and the value viewer, made at their first use.
+    TGridFilterBar *filterBar();
+    void openFilterBar();
+    TValueViewer *valueViewer();
+    void openValueViewer();
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
 
 private:
     static int copyKey(const QKeyEvent *event); // 0: none, 1: copy, 2: copy with titles
+    static bool isFilterKey(const QKeyEvent *event);
     void fitColumns();
     void fitColumn(int column);
     void growColumns();
@@ -72,6 +91,8 @@ private:
     void titleClicked(int column);
 
     TRowSetModel *m_model;
+    TGridFilterBar *m_filterBar = nullptr;
+    TValueViewer *m_viewer = nullptr;
     bool m_readOnly = false;
     bool m_ownResize = false;
     bool m_growQueued = false;

@@ -27,6 +27,9 @@ void TRowSetModel::rebuild()
     m_titles.clear();
     m_kinds.clear();
     m_order.clear();
+    m_sorted.clear();
+    m_keep.clear();
+    m_filter = TRowFilter();
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
     ado::TADODataSet *dataSet = m_source ? m_source->DataSet() : nullptr;
@@ -44,11 +47,12 @@ void TRowSetModel::rebuild()
         }
     }
     endResetModel();
+    emit shownRowsChanged();
 }
 
 int TRowSetModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rowCount;
+    return parent.isValid() ? 0 : shownRowCount();
 }
 
 int TRowSetModel::columnCount(const QModelIndex &parent) const
@@ -58,7 +62,7 @@ int TRowSetModel::columnCount(const QModelIndex &parent) const
 
 QString TRowSetModel::cellText(int row, int column) const
 {
-    if (!m_rows || row < 0 || row >= m_rowCount || column < 0 || column >= m_fieldCount)
+    if (!m_rows || row < 0 || row >= shownRowCount() || column < 0 || column >= m_fieldCount)
         return QString();
     const std::string_view text = m_rows->text(sourceRow(row), column, m_scratch);
     return QString::fromUtf8(text.data(), qsizetype(std::min(text.size(), kMaxShownBytes)));
@@ -66,7 +70,7 @@ QString TRowSetModel::cellText(int row, int column) const
 
 bool TRowSetModel::isNull(int row, int column) const
 {
-    return m_rows && row >= 0 && row < m_rowCount && column >= 0 && column < m_fieldCount &&
+    return m_rows && row >= 0 && row < shownRowCount() && column >= 0 && column < m_fieldCount &&
            m_rows->isNull(sourceRow(row), column);
 }
 
@@ -74,9 +78,35 @@ void TRowSetModel::sortRows(int column, Qt::SortOrder order)
 {
     if (!m_rows || column >= m_fieldCount)
         return;
-    std::vector<int> next;
+    std::vector<int> sorted;
     if (column >= 0)
-        next = sortedRowOrder(*m_rows, column, order == Qt::DescendingOrder);
+        sorted = sortedRowOrder(*m_rows, column, order == Qt::DescendingOrder);
+    m_sortColumn = column;
+    m_sortOrder = order;
+    showRows(std::move(sorted), m_keep);
+}
+
+void TRowSetModel::setRowFilter(const TRowFilter &filter)
+{
+    if (!m_rows || filter == m_filter)
+        return;
+    m_filter = filter;
+    std::vector<char> keep;
+    if (filter.isActive())
+        keep = filteredRows(*m_rows, filter);
+    showRows(m_sorted, std::move(keep));
+    emit shownRowsChanged();
+}
+
+QString TRowSetModel::shownRowsText() const
+{
+    if (m_keep.empty())
+        return QString();
+    return QStringLiteral("%1 of %2 rows").arg(m_order.size()).arg(m_rowCount);
+}
+
+void TRowSetModel::showRows(std::vector<int> sorted, std::vector<char> keep)
+{
     // Not a reset: selections and the current cell follow their rows, column widths stay.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
@@ -84,17 +114,34 @@ void TRowSetModel::sortRows(int column, Qt::SortOrder order)
     sourceRows.reserve(size_t(before.size()));
     for (const QModelIndex &index : before)
         sourceRows.push_back(sourceRow(index.row()));
-    m_order = std::move(next);
-    m_sortColumn = column;
-    m_sortOrder = order;
+    m_sorted = std::move(sorted);
+    m_keep = std::move(keep);
+    m_order.clear();
+    if (!m_keep.empty()) {
+        const auto kept = [&](int r) {
+            if (m_keep[size_t(r)])
+                m_order.push_back(r);
+        };
+        if (m_sorted.empty())
+            for (int r = 0; r < m_rowCount; ++r)
+                kept(r);
+        else
+            for (int r : m_sorted)
+                kept(r);
+    } else {
+        m_order = m_sorted;
+    }
     if (!before.isEmpty()) {
-        std::vector<int> shownAt(static_cast<size_t>(m_rowCount));
-        for (int r = 0; r < m_rowCount; ++r)
+        std::vector<int> shownAt(static_cast<size_t>(m_rowCount), -1);
+        const int shown = shownRowCount();
+        for (int r = 0; r < shown; ++r)
             shownAt[size_t(sourceRow(r))] = r;
         QModelIndexList after;
         after.reserve(before.size());
-        for (qsizetype i = 0; i < before.size(); ++i)
-            after.push_back(index(shownAt[size_t(sourceRows[size_t(i)])], before[i].column()));
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            const int at = shownAt[size_t(sourceRows[size_t(i)])];
+            after.push_back(at < 0 ? QModelIndex() : index(at, before[i].column()));
+        }
         changePersistentIndexList(before, after);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -3,8 +3,9 @@
 // Values are read from the row set where they lie, one cell at a time, only
 // for the cells the view asks for; nothing is copied or cached.
 //
-// Sorted by a column, the model shows the rows through a permutation of row
-// indexes; sourceRow() maps a shown row to the row set's row.
+// Sorted by a column and/or filtered, the model shows the rows through a
+// permutation of row indexes (the filter's rows in the sort's order);
+// sourceRow() maps a shown row to the row set's row.
 
 #include <QAbstractTableModel>
 #include <QPointer>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "ado.h"
+#include "o_RowFilter.h"
 
 class TRowSetModel : public QAbstractTableModel {
     Q_OBJECT
@@ -41,11 +43,28 @@ public:
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
     int sourceRow(int row) const { return m_order.empty() ? row : m_order[size_t(row)]; }
 
+    // Show only the rows `filter` keeps (all rows for an inactive filter),
+    // in the current sort order.
+    void setRowFilter(const TRowFilter &filter);
+    const TRowFilter &rowFilter() const { return m_filter; }
+    bool isFiltered() const { return !m_keep.empty(); }
+    // Rows of the row set, shown or not.
+    int totalRowCount() const { return m_rowCount; }
+    // "N of M rows" while a filter is set; empty otherwise.
+    QString shownRowsText() const;
+
     // Longest text of a cell that is turned into display text; longer values are cut.
     static constexpr size_t kMaxShownBytes = 4096;
 
+signals:
+    // The rows shown changed in number (a filter was set or cleared, a new result came).
+    void shownRowsChanged();
+
 private:
     void rebuild();
+    int shownRowCount() const { return m_keep.empty() ? m_rowCount : int(m_order.size()); }
+    // Show the rows in `sorted` order (empty: the row set's) that `keep` flags (empty: all).
+    void showRows(std::vector<int> sorted, std::vector<char> keep);
 
     QPointer<ado::TDataSource> m_source;
     QMetaObject::Connection m_sourceConnection;
@@ -55,7 +74,10 @@ private:
     std::vector<QString> m_titles;
     std::vector<ado::FieldKind> m_kinds;
     mutable std::string m_scratch;
-    std::vector<int> m_order; // shown row -> row set row; empty: the row set's order
+    std::vector<int> m_order;  // shown row -> row set row; empty: the row set's order, all rows
+    std::vector<int> m_sorted; // the sort's permutation of all rows; empty: unsorted
+    std::vector<char> m_keep;  // per row set row: kept by the filter; empty: no filter
+    TRowFilter m_filter;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
