@@ -37,6 +37,14 @@ SideResult treeFill();
 // Tabulon: open the large script into a tab, save it back, compare the bytes.
 SideResult scriptOpenSave();
 
+// Tabulon and huge scripts (bench_bigscript.cpp): the many-line script opened
+// (to the first screen) and saved, each timed alone; the one-line script
+// opened, and the slowest of a few keys typed and moved at its end.
+SideResult bigScriptOpen();
+SideResult bigScriptSave();
+SideResult longLineOpen();
+SideResult longLineKeys();
+
 // Runs the named side; false for an unknown name.
 bool runSide(const std::string &name, SideResult &result);
 
