@@ -1,7 +1,7 @@
 // tabulon_bench: Tabulon's paths against the engines' own command-line
 // clients and bare client-library loops, measured in one run.
 //
-//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort]
+//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript]
 //   tabulon_bench side NAME      one measured side (the runner starts these)
 //
 // The settings come from the environment that tools/bench.sh prepares.
@@ -31,6 +31,8 @@ bool runSide(const std::string &name, SideResult &result)
         {"window", windowAlone}, {"sqlite-floor", sqliteFloor}, {"sqlite-grid", sqliteGrid},
         {"pg-export", pgExportCsv}, {"pg-export-fetched", pgExportFetched},
         {"sort-number", pgSortNumber}, {"sort-text", pgSortText},
+        {"bigscript-open", bigScriptOpen}, {"bigscript-save", bigScriptSave}, {"longline-open", longLineOpen},
+        {"longline-keys", longLineKeys},
     };
     const auto it = sides.find(name);
     if (it == sides.end())
@@ -98,7 +100,7 @@ int run(int argc, char **argv)
     int runs = 5;
     const Settings &s = settings();
     std::string csv = s.workDir + "/results.csv";
-    std::string only = "pg,my,fb,sqlite,tree,script,export,sort";
+    std::string only = "pg,my,fb,sqlite,tree,script,export,sort,bigscript";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         if (key == "--runs")
@@ -143,6 +145,15 @@ int run(int argc, char **argv)
                              s.treeDatabase, "-c", "\\dt"});
     Side *scriptTabulon = script.add("script", "Tabulon (open + save)");
     Side *cp = script.add("cp", "cp (floor)", {"cp", s.scriptPath, s.workDir + "/copied-script.sql"});
+    Group bigScript{"huge scripts"};
+    const std::string bigPath = std::getenv("TABULON_BENCH_BIGSCRIPT") ? std::getenv("TABULON_BENCH_BIGSCRIPT") : "";
+    const std::string linePath = std::getenv("TABULON_BENCH_LONGLINE") ? std::getenv("TABULON_BENCH_LONGLINE") : "";
+    Side *bigOpen = bigScript.add("bigscript-open", "Tabulon (open)");
+    Side *bigSave = bigScript.add("bigscript-save", "Tabulon (save)");
+    Side *bigCp = bigScript.add("cp-bigscript", "cp (floor)", {"cp", bigPath, s.workDir + "/copied-bigscript.sql"});
+    Side *lineOpen = bigScript.add("longline-open", "Tabulon (open)");
+    Side *lineKeys = bigScript.add("longline-keys", "Tabulon (slowest key at its end)");
+    Side *lineCp = bigScript.add("cp-longline", "cp (floor)", {"cp", linePath, s.workDir + "/copied-longline.sql"});
 
     std::vector<Comparison> table;
     if (wanted("pg")) {
@@ -171,6 +182,8 @@ int run(int argc, char **argv)
     }
     if (wanted("script"))
         runGroup(script, runs, s.workDir);
+    if (wanted("bigscript"))
+        runGroup(bigScript, runs, s.workDir);
     Side *windowSide = window.add("window", "Tabulon's window alone");
     const bool rowCasesWanted = wanted("pg") || wanted("my") || wanted("fb") || wanted("sqlite");
     if (rowCasesWanted)
@@ -200,6 +213,13 @@ int run(int argc, char **argv)
     if (wanted("script"))
         table.push_back({5, "20 MiB script: open + save", Metric::Time, &scriptTabulon->runs, &cp->runs, 0.5, false,
                          true});
+    if (wanted("bigscript")) {
+        table.push_back({14, "200 MiB script: open", Metric::Time, &bigOpen->runs, &bigCp->runs, 3.0, false, true});
+        table.push_back({14, "200 MiB script: save", Metric::Time, &bigSave->runs, &bigCp->runs, 1.0, false, true});
+        table.push_back({15, "5 MiB line: open", Metric::Time, &lineOpen->runs, &lineCp->runs, 1.0, false, true});
+        table.push_back({15, "5 MiB line: a key at its end", Metric::Time, &lineKeys->runs, &lineCp->runs, 0.1, false,
+                         true});
+    }
     for (const RowCase &c : rowCases) {
         if (!wanted(c.want))
             continue;
@@ -274,7 +294,7 @@ int main(int argc, char **argv)
         if (mode == "run")
             return bench::run(argc, argv);
         std::fprintf(stderr,
-                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort] | side NAME\n",
+                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript] | side NAME\n",
                      argv[0]);
         return 2;
     } catch (const std::exception &e) {

@@ -53,6 +53,13 @@ SideResult pgSortText();
 
 // A connection's settings for the benchmark's PostgreSQL server and `database`.
 void configurePostgres(TqdServerConnection &c, const std::string &database);
+// Tabulon and huge scripts (bench_bigscript.cpp): the many-line script opened
+// (to the first screen) and saved, each timed alone; the one-line script
+// opened, and the slowest of a few keys typed and moved at its end.
+SideResult bigScriptOpen();
+SideResult bigScriptSave();
+SideResult longLineOpen();
+SideResult longLineKeys();
 
 // Runs the named side; false for an unknown name.
 bool runSide(const std::string &name, SideResult &result);

@@ -8,12 +8,12 @@
 #
 #   tools/bench.sh                  all cases, 5 runs each
 #   BENCH_RUNS=3 tools/bench.sh     fewer runs
-#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort)
+#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort, bigscript)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
 runs=${BENCH_RUNS:-5}
-only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort}
+only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort,bigscript}
 rows=1000000
 tables=10000
 script_bytes=$((20 * 1024 * 1024))
@@ -142,6 +142,21 @@ awk -v limit="$script_bytes" 'BEGIN { for (i = 1; total < limit; i++) {
   printf "%s", line; total += length(line) } }' > "$script"
 truncate -s "$script_bytes" "$script"
 
+bigscript="$work/bigscript.sql"
+longline="$work/longline.sql"
+if wants bigscript; then
+echo "[bench] a 200 MiB script and a script of one 5 MiB line"
+awk -v limit=$((200 * 1024 * 1024)) 'BEGIN { for (i = 1; total < limit; i++) {
+  line = sprintf("insert into bench_rows (id, name, descr) values (%d, '\''Name %d'\'', '\''Row number %d of the script'\'');\n", i, i, i)
+  printf "%s", line; total += length(line) } }' > "$bigscript"
+truncate -s $((200 * 1024 * 1024)) "$bigscript"
+awk -v limit=$((5 * 1024 * 1024)) 'BEGIN { for (i = 1; total < limit; i++) {
+  line = sprintf("insert into bench_rows (id, name, descr) values (%d, '\''Name %d'\'', '\''Row number %d of the script'\''); ", i, i, i)
+  printf "%s", line; total += length(line) } }' > "$longline"
+truncate -s $((5 * 1024 * 1024)) "$longline"
+fi
+export TABULON_BENCH_BIGSCRIPT=$bigscript
+export TABULON_BENCH_LONGLINE=$longline
 export TABULON_BENCH_ROWS_DB=tabulon_bench
 export TABULON_BENCH_TREE_DB=tabulon_bench_tree
 export TABULON_BENCH_FB_PATH=$fbfile

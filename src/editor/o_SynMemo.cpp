@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <QLineEdit>
 #include <QFontDatabase>
@@ -29,6 +30,15 @@ TqdSynMemo::TqdSynMemo(QWidget *parent) : QsciScintilla(parent), m_lines(*this)
     setTabWidth(4);
     updateLineNumberMargin();
 
+    // Changes are announced before they happen, without their text. The
+    // library's handler of the announcements after a change turns the whole
+    // document in front of the change into characters, a stall per key in a
+    // long text; textChanged now comes from here, the margin follows later.
+    SendScintilla(SCI_SETMODEVENTMASK, kChangeEvents);
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this](int, int type) {
+        if (type & kChangeEvents)
+            emit textChanged();
+    });
     connect(this, &QsciScintilla::textChanged, this, &TqdSynMemo::textWasChanged);
     connect(this, &QsciScintilla::linesChanged, this, &TqdSynMemo::updateLineNumberMargin);
 
@@ -50,12 +60,17 @@ TqdSynMemo::~TqdSynMemo() = default;
 
 void TqdSynMemo::textWasChanged()
 {
+    if (!m_marginPending) {
+        m_marginPending = true;
+        QMetaObject::invokeMethod(this, &TqdSynMemo::updateLineNumberMargin, Qt::QueuedConnection);
+    }
     if (m_silent == 0 && OnChange)
         OnChange();
 }
 
 void TqdSynMemo::updateLineNumberMargin()
 {
+    m_marginPending = false;
     int digits = 1;
     for (int n = lines(); n >= 10; n /= 10)
         ++digits;
@@ -73,6 +88,25 @@ std::string_view TqdSynMemo::documentBytes() const
         return {};
     const char *data = static_cast<const char *>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
     return std::string_view(data, size_t(length));
+}
+
+std::string TqdSynMemo::copyDocumentBytes() const
+{
+    // The text lies in two parts, before and after the gap where the last
+    // edit was: each part is read where it is.
+    const long length = SendScintilla(SCI_GETLENGTH);
+    const long gap = std::clamp(long(SendScintilla(SCI_GETGAPPOSITION)), 0L, std::max(length, 0L));
+    std::string copy;
+    copy.resize(size_t(std::max(length, 0L)));
+    const auto part = [&](long from, long count) {
+        if (count <= 0)
+            return;
+        const auto *bytes = reinterpret_cast<const char *>(SendScintilla(SCI_GETRANGEPOINTER, (unsigned long)from, count));
+        std::memcpy(copy.data() + from, bytes, size_t(count));
+    };
+    part(0, gap);
+    part(gap, length - gap);
+    return copy;
 }
 
 bool TqdSynMemo::SelAvail() const

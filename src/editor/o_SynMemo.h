@@ -83,6 +83,9 @@ public:
 
     // The document's bytes, valid until the next change.
     std::string_view documentBytes() const;
+    // A copy of the document's bytes. Unlike documentBytes() it leaves the
+    // editor's buffer as it is: no bytes move to make the text contiguous.
+    std::string copyDocumentBytes() const;
 
     // The inline find bar (Ctrl+F; Ctrl+H with its replace row).
     TqdFindBar *findBar() const { return m_findBar; }
@@ -117,8 +120,12 @@ private:
     void placeFindBar();
     TSQLDialect dialect() const;
 
+    // The document changes that Scintilla announces (before they happen).
+    static constexpr int kChangeEvents = SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE;
+
     TSynLines m_lines;
     int m_silent = 0;            // > 0 while the line list changes the document
     int m_marginDigits = 0;
+    bool m_marginPending = false; // a margin update is queued after a change
     TqdFindBar *m_findBar = nullptr;
 };

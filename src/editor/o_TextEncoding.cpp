@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -132,7 +133,16 @@ bool isValidUtf8(std::string_view bytes)
 {
     size_t pos = 0;
     while (pos < bytes.size()) {
-        // ASCII runs are the common case
+        // ASCII runs are the common case: eight bytes at a time
+        while (pos + 8 <= bytes.size()) {
+            uint64_t word;
+            std::memcpy(&word, bytes.data() + pos, 8);
+            if (word & 0x8080808080808080ULL)
+                break;
+            pos += 8;
+        }
+        if (pos >= bytes.size())
+            break;
         if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
             ++pos;
             continue;

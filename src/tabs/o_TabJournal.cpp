@@ -115,7 +115,12 @@ void TqdTabJournal::watch(TqdSQLTab *tab, uint64_t number, bool dirty)
     m_entries[tab] = Entry{number, false, false};
     auto changed = [this, tab] { markDirty(tab); };
     connect(tab->SynMemo, &QsciScintilla::textChanged, this, changed);
-    connect(tab->SynMemo, &QsciScintilla::cursorPositionChanged, this, changed);
+    // A move of the cursor alone rewrites the record of a small text only; a
+    // large one keeps its last cursor until its text changes again.
+    connect(tab->SynMemo, &QsciScintilla::cursorPositionChanged, this, [this, tab] {
+        if (tab->SynMemo->SendScintilla(QsciScintillaBase::SCI_GETLENGTH) <= kCursorOnlyBytes)
+            markDirty(tab);
+    });
     // Pages still open when the tab set goes keep their records for the next start.
     connect(tab, &QObject::destroyed, this, [this](QObject *gone) { m_entries.erase(static_cast<TqdSQLTab *>(gone)); });
     if (dirty)
@@ -159,7 +164,7 @@ std::shared_ptr<TJournalRecord> TqdTabJournal::snapshot(TqdSQLTab *tab) const
     record->user = c.UserName;
     record->port = c.Port;
     record->database = c.DataBaseName;
-    record->text = std::string(tab->SynMemo->documentBytes());
+    record->text = tab->SynMemo->copyDocumentBytes();
     return record;
 }
 

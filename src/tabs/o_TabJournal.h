@@ -47,6 +47,8 @@ public:
     QString DamagedFolder() const { return m_folders.damagedFolder(); }
 
     static constexpr int kCoalesceMs = 500;
+    // The largest text whose record a move of the cursor alone rewrites.
+    static constexpr long kCursorOnlyBytes = 1 << 20;
 
 signals:
     void report(const QString &message);

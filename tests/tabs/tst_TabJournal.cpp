@@ -410,6 +410,34 @@ TEST_F(JournalTest, LargeTabWriteTime)
                 big.size() >> 20, (long long)writeMs, (long long)copyMs, (long long)readMs);
 }
 
+TEST_F(JournalTest, ALargeTabEditedInTheMiddleIsWrittenWholeAndComesBack)
+{
+    // A few MiB, the last edit in the middle of the text (where the editor
+    // keeps its gap, which the journal's copy reads around).
+    startJournal();
+    TqdSQLTab *tab = addTab(QStringLiteral("Query1*"));
+    std::string big;
+    while (big.size() < 3u << 20)
+        big += "insert into t values (1, 'gr\xc3\xbc\xc3\x9f');\r\n";
+    tab->SynMemo->Lines().SetText(big);
+    const size_t middle = big.size() / 2;
+    tab->SynMemo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, (unsigned long)middle);
+    testkeys::typeText(tab->SynMemo, QStringLiteral("x"));
+    big.insert(middle, "x");
+    journal->Flush();
+
+    // The instance ends without closing the tab; the next one brings it back.
+    journal.reset();
+    TqdSQLPageControl laterTabs;
+    TqdTabJournal later(&laterTabs, state);
+    ASSERT_TRUE(later.Start());
+    EXPECT_EQ(later.Restore(), 1);
+    ASSERT_EQ(laterTabs.PageCount(), 1);
+    TqdSynMemo *restored = laterTabs.SQLTab(0)->SynMemo;
+    EXPECT_TRUE(std::string(restored->documentBytes()) == big) << "the restored text differs";
+    EXPECT_EQ(restored->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), long(middle + 1));
+}
+
 TEST_F(JournalTest, ADamagedRecordThatCannotBeSetAsideIsLeftWhereItIs)
 {
     const QString old = orphanFolder(QStringLiteral("77-1"));
