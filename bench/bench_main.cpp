@@ -1,7 +1,7 @@
 // tabulon_bench: Tabulon's paths against the engines' own command-line
 // clients and bare client-library loops, measured in one run.
 //
-//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script]
+//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,complete]
 //   tabulon_bench side NAME      one measured side (the runner starts these)
 //
 // The settings come from the environment that tools/bench.sh prepares.
@@ -9,6 +9,7 @@
 #include "bench_process.h"
 #include "bench_report.h"
 #include "bench_sides.h"
+#include "o_CatalogueCompletion.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@ bool runSide(const std::string &name, SideResult &result)
         {"pg-floor", pgFloor}, {"my-floor", myFloor}, {"fb-floor", fbFloor},     {"pg-grid", pgGrid},
         {"my-grid", myGrid},   {"fb-grid", fbGrid},   {"tree-fill", treeFill}, {"script", scriptOpenSave},
         {"window", windowAlone}, {"sqlite-floor", sqliteFloor}, {"sqlite-grid", sqliteGrid},
+        {"complete", completeList},
     };
     const auto it = sides.find(name);
     if (it == sides.end())
@@ -95,7 +97,7 @@ int run(int argc, char **argv)
     int runs = 5;
     const Settings &s = settings();
     std::string csv = s.workDir + "/results.csv";
-    std::string only = "pg,my,fb,sqlite,tree,script";
+    std::string only = "pg,my,fb,sqlite,tree,script,complete";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         if (key == "--runs")
@@ -140,6 +142,8 @@ int run(int argc, char **argv)
                              s.treeDatabase, "-c", "\\dt"});
     Side *scriptTabulon = script.add("script", "Tabulon (open + save)");
     Side *cp = script.add("cp", "cp (floor)", {"cp", s.scriptPath, s.workDir + "/copied-script.sql"});
+    Group complete{"complete"};
+    Side *completeTabulon = complete.add("complete", "Tabulon (completion list from the cache)");
 
     std::vector<Comparison> table;
     if (wanted("pg")) {
@@ -168,6 +172,10 @@ int run(int argc, char **argv)
     }
     if (wanted("script"))
         runGroup(script, runs, s.workDir);
+    if (wanted("complete")) {
+        runGroup(complete, runs, s.workDir);
+        checkItems(completeTabulon, std::min<long long>(s.expectedTables, kMaxListedNames), "names");
+    }
     Side *windowSide = window.add("window", "Tabulon's window alone");
     const bool rowCasesWanted = wanted("pg") || wanted("my") || wanted("fb") || wanted("sqlite");
     if (rowCasesWanted)
@@ -197,6 +205,9 @@ int run(int argc, char **argv)
     if (wanted("script"))
         table.push_back({5, "20 MiB script: open + save", Metric::Time, &scriptTabulon->runs, &cp->runs, 0.5, false,
                          true});
+    if (wanted("complete"))
+        table.push_back({10, "Completion: 10,000 tables, list from the cache", Metric::Time,
+                         &completeTabulon->runs, nullptr, 0.05, false, true});
     for (const RowCase &c : rowCases) {
         if (!wanted(c.want))
             continue;
@@ -236,7 +247,7 @@ int main(int argc, char **argv)
         if (mode == "run")
             return bench::run(argc, argv);
         std::fprintf(stderr,
-                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script] | side NAME\n",
+                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,complete] | side NAME\n",
                      argv[0]);
         return 2;
     } catch (const std::exception &e) {

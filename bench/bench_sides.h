@@ -37,6 +37,10 @@ SideResult treeFill();
 // Tabulon: open the large script into a tab, save it back, compare the bytes.
 SideResult scriptOpenSave();
 
+// Tabulon: a query tab's completion list of the tree database's tables, from
+// the catalogue cache (the first list, which reads the catalogue, is not timed).
+SideResult completeList();
+
 // Runs the named side; false for an unknown name.
 bool runSide(const std::string &name, SideResult &result);
 

@@ -352,12 +352,13 @@ bool TqdNameList::contains(std::string_view name) const
     return false;
 }
 
-std::vector<std::string> TqdNameList::startingWith(std::string_view prefix) const
+std::vector<std::string> TqdNameList::startingWith(std::string_view prefix, std::size_t limit) const
 {
     const std::string key = lowerAscii(prefix);
     const auto first = std::lower_bound(m_keys.begin(), m_keys.end(), key);
     std::vector<std::string> found;
-    for (auto it = first; it != m_keys.end() && std::string_view(*it).substr(0, key.size()) == key; ++it)
+    for (auto it = first;
+         it != m_keys.end() && found.size() < limit && std::string_view(*it).substr(0, key.size()) == key; ++it)
         found.push_back(m_names[std::size_t(it - m_keys.begin())]);
     return found;
 }

@@ -7,6 +7,7 @@
 // quoted one with its quotes taken off.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,8 +56,9 @@ public:
     bool empty() const { return m_names.empty(); }
     const std::vector<std::string> &names() const { return m_names; }
     bool contains(std::string_view name) const;
-    // The names that start with `prefix` (case ignored), in order.
-    std::vector<std::string> startingWith(std::string_view prefix) const;
+    // The names that start with `prefix` (case ignored), in order; the first
+    // `limit` of them.
+    std::vector<std::string> startingWith(std::string_view prefix, std::size_t limit = SIZE_MAX) const;
 
 private:
     std::vector<std::string> m_names;

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QFontDatabase>
 #include <QResizeEvent>
+#include <QSet>
 
 TqdSynMemo::TqdSynMemo(QWidget *parent) : QsciScintilla(parent), m_lines(*this)
 {
@@ -252,23 +253,33 @@ bool TqdSynMemo::showCompletions(bool asked)
 
     QStringList keywords = names.keywords ? completionsFor(dialect(), QString::fromStdString(typed)) : QStringList();
     QStringList words;
+    QSet<QString> listed;
+    QSet<QString> keywordKeys;
+    for (const QString &k : keywords)
+        keywordKeys.insert(k.toLower());
+    QSet<QString> dropped; // keywords that a name of the same spelling stands for
     m_insertions.clear();
     for (qsizetype i = 0; i < names.names.size(); ++i) {
         QString shown = names.names[i];
         const QString &inserted = names.inserted.value(i, shown);
+        const bool isKeyword = keywordKeys.contains(shown.toLower());
         if (shown != inserted) {
             // a name that reads as a word of the dialect shows quoted, beside the word
-            if (keywords.contains(shown, Qt::CaseInsensitive))
+            if (isKeyword)
                 shown = inserted;
             else
                 m_insertions.insert(shown, inserted);
-        } else {
-            keywords.removeIf([&](const QString &k) { return k.compare(shown, Qt::CaseInsensitive) == 0; });
+        } else if (isKeyword) {
+            dropped.insert(shown.toLower());
         }
-        if (!words.contains(shown))
+        if (!listed.contains(shown)) {
+            listed.insert(shown);
             words += shown;
+        }
     }
-    words += keywords;
+    for (const QString &k : keywords)
+        if (!dropped.contains(k.toLower()))
+            words += k;
     // a word typed out in full needs no list
     if (words.isEmpty() || (!asked && words.size() == 1 && words.first().toUtf8().size() == qsizetype(typed.size()))) {
         SendScintilla(SCI_AUTOCCANCEL);

@@ -5,6 +5,8 @@
 #include "o_SQLNames.h"
 #include "o_ServerConnection.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
@@ -35,10 +37,13 @@ public:
     {
         if (!names)
             return;
-        for (const std::string &name : names->startingWith(m_word.prefix)) {
+        for (const std::string &name : names->startingWith(m_word.prefix, kMaxListedNames)) {
+            if (result.names.size() >= kMaxListedNames)
+                return;
             const QString shown = QString::fromStdString(name);
-            if (result.names.contains(shown))
+            if (m_seen.contains(shown))
                 continue;
+            m_seen.insert(shown);
             const std::string sql =
                 m_word.quoted ? quotedName(m_server.DBEngine, name) : sqlName(m_server.DBEngine, name);
             result.names += m_word.quoted ? QString::fromStdString(sql) : shown;
@@ -50,6 +55,7 @@ private:
     TqdCatalogueCache &m_cache;
     const TqdServerConnection &m_server;
     const TqdCompletionWord &m_word;
+    QSet<QString> m_seen;
 };
 
 } // namespace

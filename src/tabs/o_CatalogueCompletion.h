@@ -12,5 +12,9 @@
 class TqdCatalogueCache;
 class TqdServerConnection;
 
+// At most this many names go into one list (the first ones in order); each
+// letter typed narrows the list and lists again.
+constexpr int kMaxListedNames = 1000;
+
 TSynNameCompletion catalogueCompletion(TqdCatalogueCache &cache, const TqdServerConnection &server,
                                        std::string_view document, long caret);

@@ -134,6 +134,7 @@ TEST(CompletionContext, NameListFindsAPrefixWithoutRegardToCase)
     const Names found = big.startingWith("T999");
     EXPECT_EQ(found, (Names{"t999", "t9990", "t9991", "t9992", "t9993", "t9994", "t9995", "t9996", "t9997", "t9998",
                             "t9999"}));
+    EXPECT_EQ(big.startingWith("t999", 3), (Names{"t999", "t9990", "t9991"}));
 }
 
 TEST(CompletionContext, CatalogueNameFromSql)
