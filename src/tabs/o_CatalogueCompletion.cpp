@@ -13,6 +13,9 @@ namespace {
 
 using TKind = TqdCatalogueCache::TKind;
 
+// How far before and after the caret a long script is split.
+constexpr std::size_t kSplitAround = 64 * 1024;
+
 bool sameName(const std::string &a, const std::string &b) { return lowerAscii(a) == lowerAscii(b); }
 
 class Collector {
@@ -67,17 +70,28 @@ TSynNameCompletion catalogueCompletion(TqdCatalogueCache &cache, const TqdServer
         return {};
     const TqdServerEngine engine = server.DBEngine;
 
-    // the statement around the caret
-    const std::vector<TqdScriptStatement> statements = SplitScript(document, scriptDialect(engine));
-    const int at = StatementAt(statements, std::size_t(caret));
-    std::size_t offset = 0;
+    // The statement around the caret. A long script is split only near the
+    // caret, from a line's start, so that a keystroke costs the same however
+    // long the script is.
+    std::size_t base = 0;
+    std::string_view scope = document;
+    if (document.size() > 2 * kSplitAround) {
+        base = std::size_t(caret) > kSplitAround ? std::size_t(caret) - kSplitAround : 0;
+        const std::size_t lineBreak = base > 0 ? document.find('\n', base) : std::string_view::npos;
+        if (lineBreak < std::size_t(caret))
+            base = lineBreak + 1;
+        scope = document.substr(base, std::size_t(caret) + kSplitAround - base);
+    }
+    const std::vector<TqdScriptStatement> statements = SplitScript(scope, scriptDialect(engine));
+    const int at = StatementAt(statements, std::size_t(caret) - base);
+    std::size_t offset = base;
     std::string_view statement;
-    if (at >= 0 && statements[std::size_t(at)].offset <= std::size_t(caret)) {
-        offset = statements[std::size_t(at)].offset;
+    if (at >= 0 && base + statements[std::size_t(at)].offset <= std::size_t(caret)) {
+        offset = base + statements[std::size_t(at)].offset;
         statement = statements[std::size_t(at)].text;
     } else if (at > 0) {
         // between statements: the text since the one before
-        offset = statements[std::size_t(at) - 1].end;
+        offset = base + statements[std::size_t(at) - 1].end;
     }
     const TqdCompletionWord word =
         completionWordAt(engine, document.substr(offset, std::size_t(caret) - offset), std::size_t(caret) - offset);

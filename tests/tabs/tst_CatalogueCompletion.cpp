@@ -158,6 +158,14 @@ TEST_F(PgCatalogue, ListsAtCaretPositions)
                     {}, {}, {}, false},
                });
     EXPECT_EQ(settledAt(cache, server, "select * from cc_many.t1|").names.size(), 1 + 10 + 100 + 501);
+
+    // in a long script, around a caret far from its start
+    std::string filler;
+    for (int i = 0; i < 20000; ++i)
+        filler += "select 'it''s; a filler' from cc_customers c;\n";
+    const QStringList orderColumns{"customer_id", "id", "total"};
+    EXPECT_EQ(settledAt(cache, server, filler + "select o.| from cc_orders o;\n" + filler).names, orderColumns);
+    EXPECT_EQ(settledAt(cache, server, filler + "select c.| from cc_orders c").names, orderColumns);
 }
 
 TEST_F(MyCatalogue, ListsAtCaretPositions)
