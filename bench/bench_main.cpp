@@ -1,7 +1,7 @@
 // tabulon_bench: Tabulon's paths against the engines' own command-line
 // clients and bare client-library loops, measured in one run.
 //
-//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript]
+//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete]
 //   tabulon_bench side NAME      one measured side (the runner starts these)
 //
 // The settings come from the environment that tools/bench.sh prepares.
@@ -9,6 +9,7 @@
 #include "bench_process.h"
 #include "bench_report.h"
 #include "bench_sides.h"
+#include "o_CatalogueCompletion.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,7 @@ bool runSide(const std::string &name, SideResult &result)
         {"sort-number", pgSortNumber}, {"sort-text", pgSortText},
         {"bigscript-open", bigScriptOpen}, {"bigscript-save", bigScriptSave}, {"longline-open", longLineOpen},
         {"longline-keys", longLineKeys},
+        {"complete", completeList},
     };
     const auto it = sides.find(name);
     if (it == sides.end())
@@ -100,7 +102,7 @@ int run(int argc, char **argv)
     int runs = 5;
     const Settings &s = settings();
     std::string csv = s.workDir + "/results.csv";
-    std::string only = "pg,my,fb,sqlite,tree,script,export,sort,bigscript";
+    std::string only = "pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         if (key == "--runs")
@@ -154,6 +156,8 @@ int run(int argc, char **argv)
     Side *lineOpen = bigScript.add("longline-open", "Tabulon (open)");
     Side *lineKeys = bigScript.add("longline-keys", "Tabulon (slowest key at its end)");
     Side *lineCp = bigScript.add("cp-longline", "cp (floor)", {"cp", linePath, s.workDir + "/copied-longline.sql"});
+    Group complete{"complete"};
+    Side *completeTabulon = complete.add("complete", "Tabulon (completion list from the cache)");
 
     std::vector<Comparison> table;
     if (wanted("pg")) {
@@ -184,6 +188,10 @@ int run(int argc, char **argv)
         runGroup(script, runs, s.workDir);
     if (wanted("bigscript"))
         runGroup(bigScript, runs, s.workDir);
+    if (wanted("complete")) {
+        runGroup(complete, runs, s.workDir);
+        checkItems(completeTabulon, std::min<long long>(s.expectedTables, kMaxListedNames), "names");
+    }
     Side *windowSide = window.add("window", "Tabulon's window alone");
     const bool rowCasesWanted = wanted("pg") || wanted("my") || wanted("fb") || wanted("sqlite");
     if (rowCasesWanted)
@@ -220,6 +228,9 @@ int run(int argc, char **argv)
         table.push_back({15, "5 MiB line: a key at its end", Metric::Time, &lineKeys->runs, &lineCp->runs, 0.1, false,
                          true});
     }
+    if (wanted("complete"))
+        table.push_back({10, "Completion: 10,000 tables, list from the cache", Metric::Time,
+                         &completeTabulon->runs, nullptr, 0.05, false, true});
     for (const RowCase &c : rowCases) {
         if (!wanted(c.want))
             continue;
@@ -294,7 +305,7 @@ int main(int argc, char **argv)
         if (mode == "run")
             return bench::run(argc, argv);
         std::fprintf(stderr,
-                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript] | side NAME\n",
+                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete] | side NAME\n",
                      argv[0]);
         return 2;
     } catch (const std::exception &e) {

@@ -60,6 +60,9 @@ SideResult bigScriptOpen();
 SideResult bigScriptSave();
 SideResult longLineOpen();
 SideResult longLineKeys();
+// Tabulon: a query tab's completion list of the tree database's tables, from
+// the catalogue cache (the first list, which reads the catalogue, is not timed).
+SideResult completeList();
 
 // Runs the named side; false for an unknown name.
 bool runSide(const std::string &name, SideResult &result);

@@ -8,12 +8,12 @@
 #
 #   tools/bench.sh                  all cases, 5 runs each
 #   BENCH_RUNS=3 tools/bench.sh     fewer runs
-#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort, bigscript)
+#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort, bigscript, complete)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
 runs=${BENCH_RUNS:-5}
-only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort,bigscript}
+only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete}
 rows=1000000
 tables=10000
 script_bytes=$((20 * 1024 * 1024))
@@ -65,7 +65,7 @@ vacuum analyze bench_rows;
 SQL
 fi
 
-if wants tree; then
+if wants tree || wants complete; then
 echo "[bench] PostgreSQL: $tables tables"
 # In batches: every new table holds a lock until its transaction ends.
 for from in $(seq 1 1000 "$tables"); do

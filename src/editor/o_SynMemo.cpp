@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QFontDatabase>
 #include <QResizeEvent>
+#include <QSet>
 
 TqdSynMemo::TqdSynMemo(QWidget *parent) : QsciScintilla(parent), m_lines(*this)
 {
@@ -52,7 +53,13 @@ TqdSynMemo::TqdSynMemo(QWidget *parent) : QsciScintilla(parent), m_lines(*this)
     connect(this, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) {
         if (ch < 0x80 && (std::isalnum(ch) || ch == '_'))
             showCompletions(false);
+        else if (ch == '.' && NameCompletion)
+            showCompletions(true); // "name." lists what that name holds, when it holds names
+        else
+            m_pendingWord = -1;
     });
+    connect(this, qOverload<const char *, int>(&QsciScintillaBase::SCN_AUTOCSELECTION), this,
+            &TqdSynMemo::insertCompletion);
 
 }
 
@@ -257,10 +264,18 @@ QStringList TqdSynMemo::completionsFor(TSQLDialect dialect, const QString &prefi
 
 bool TqdSynMemo::showCompletions(bool asked)
 {
+    m_pendingWord = -1;
     const long caret = SendScintilla(SCI_GETCURRENTPOS);
-    const long start = SendScintilla(SCI_WORDSTARTPOSITION, caret, true);
-    const std::string prefix(documentBytes().substr(size_t(start), size_t(caret - start)));
-    if (!asked && prefix.size() < 3)
+    const TSynNameCompletion names = NameCompletion ? NameCompletion(caret) : TSynNameCompletion();
+    const long start = names.handled ? names.wordStart : long(SendScintilla(SCI_WORDSTARTPOSITION, caret, true));
+    const std::string typed(documentBytes().substr(size_t(start), size_t(caret - start)));
+    if (names.pending) {
+        m_pendingWord = start;
+        m_pendingAsked = asked;
+    }
+    // after "name." a list opens at once; elsewhere from the third letter
+    const bool afterDot = names.handled && !names.keywords;
+    if (!asked && typed.size() < 3 && !afterDot)
         return false;
     // Scintilla places its list on the screen under the caret and crashes
     // when there is none: an editor that is not shown, or a caret outside
@@ -269,16 +284,73 @@ bool TqdSynMemo::showCompletions(bool asked)
                             int(SendScintilla(SCI_POINTYFROMPOSITION, 0, caret)));
     if (!isVisible() || !QGuiApplication::screenAt(viewport()->mapToGlobal(caretPoint)))
         return false;
-    const QStringList words = completionsFor(dialect(), QString::fromStdString(prefix));
+
+    QStringList keywords = names.keywords ? completionsFor(dialect(), QString::fromStdString(typed)) : QStringList();
+    QStringList words;
+    QSet<QString> listed;
+    QSet<QString> keywordKeys;
+    for (const QString &k : keywords)
+        keywordKeys.insert(k.toLower());
+    QSet<QString> dropped; // keywords that a name of the same spelling stands for
+    m_insertions.clear();
+    for (qsizetype i = 0; i < names.names.size(); ++i) {
+        QString shown = names.names[i];
+        const QString &inserted = names.inserted.value(i, shown);
+        const bool isKeyword = keywordKeys.contains(shown.toLower());
+        if (shown != inserted) {
+            // a name that reads as a word of the dialect shows quoted, beside the word
+            if (isKeyword)
+                shown = inserted;
+            else
+                m_insertions.insert(shown, inserted);
+        } else if (isKeyword) {
+            dropped.insert(shown.toLower());
+        }
+        if (!listed.contains(shown)) {
+            listed.insert(shown);
+            words += shown;
+        }
+    }
+    for (const QString &k : keywords)
+        if (!dropped.contains(k.toLower()))
+            words += k;
     // a word typed out in full needs no list
-    if (words.isEmpty() || (!asked && words.size() == 1 && words.first().size() == int(prefix.size()))) {
+    if (words.isEmpty() || (!asked && words.size() == 1 && words.first().toUtf8().size() == qsizetype(typed.size()))) {
         SendScintilla(SCI_AUTOCCANCEL);
         return false;
     }
-    SendScintilla(SCI_AUTOCSETSEPARATOR, ' ');
-    const QByteArray list = words.join(QLatin1Char(' ')).toLatin1();
-    SendScintilla(SCI_AUTOCSHOW, prefix.size(), list.constData());
+    SendScintilla(SCI_AUTOCSETSEPARATOR, '\n');
+    SendScintilla(SCI_AUTOCSETORDER, names.names.isEmpty() ? SC_ORDER_PRESORTED : SC_ORDER_CUSTOM);
+    const QByteArray list = words.join(QLatin1Char('\n')).toUtf8();
+    SendScintilla(SCI_AUTOCSHOW, typed.size(), list.constData());
     return true;
+}
+
+void TqdSynMemo::namesArrived()
+{
+    if (m_pendingWord < 0 || !NameCompletion)
+        return;
+    // only for the word the names were asked for; the text typed since counts
+    const TSynNameCompletion names = NameCompletion(long(SendScintilla(SCI_GETCURRENTPOS)));
+    if (!names.handled || names.wordStart != m_pendingWord) {
+        m_pendingWord = -1;
+        return;
+    }
+    showCompletions(m_pendingAsked);
+}
+
+void TqdSynMemo::insertCompletion(const char *selection, int position)
+{
+    const auto found = m_insertions.constFind(QString::fromUtf8(selection));
+    if (found == m_insertions.constEnd())
+        return;
+    // the name goes in as SQL (quoted) in place of the word typed so far
+    SendScintilla(SCI_AUTOCCANCEL);
+    const QByteArray text = found.value().toUtf8();
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    SendScintilla(SCI_SETTARGETRANGE, (unsigned long)position, caret);
+    SendScintilla(SCI_REPLACETARGET, (unsigned long)text.size(), text.constData());
+    SendScintilla(SCI_GOTOPOS, (unsigned long)(position + text.size()));
 }
 
 void TqdSynMemo::goToLine()

@@ -7,6 +7,7 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -61,6 +62,17 @@ private:
     TSynEncoding m_encoding = TSynEncoding::UTF8;
 };
 
+// Names from outside the editor (a database's tables and columns) that the
+// completion list offers before the dialect's words.
+struct TSynNameCompletion {
+    bool handled = false;  // false: no names here; the list holds the dialect's words alone
+    long wordStart = 0;    // where the typed word begins (its opening quote included)
+    QStringList names;     // shown first, in this order
+    QStringList inserted;  // the text each name inserts (quoted where the name needs it)
+    bool keywords = true;  // false where only a name fits (after "name.", in a quoted name)
+    bool pending = false;  // more names are being read: namesArrived() follows
+};
+
 class TqdSynMemo : public QsciScintilla {
     Q_OBJECT
 public:
@@ -108,6 +120,13 @@ public:
     // no word fits.
     bool showCompletions(bool asked);
 
+    // Where the list's names come from; unset, the list holds the dialect's
+    // words alone. Called with the caret's position.
+    std::function<TSynNameCompletion(long caret)> NameCompletion;
+    // Names that were being read came in: the list opens again if the user
+    // is still at the word it was asked for (for the text typed by then).
+    void namesArrived();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -128,4 +147,11 @@ private:
     int m_marginDigits = 0;
     bool m_marginPending = false; // a margin update is queued after a change
     TqdFindBar *m_findBar = nullptr;
+    // The word whose names are still being read (-1: none), and whether its
+    // list was asked for with Ctrl+Space.
+    long m_pendingWord = -1;
+    bool m_pendingAsked = false;
+    // The names shown whose inserted text differs from the shown one.
+    QHash<QString, QString> m_insertions;
+    void insertCompletion(const char *selection, int position);
 };

@@ -9,6 +9,7 @@
 
 #include "f_ConnectForm.h"
 #include "f_TableMetaData.h"
+#include "o_CatalogueCache.h"
 #include "o_SQLNames.h"
 #include "o_SQLTab.h"
 #include "o_SynMemo.h"
@@ -222,6 +223,8 @@ void TFrmMain::mnuPopRefreshClick()
         return;
     const bool wasExpanded = node->isExpanded();
     const bool single = isSingleDatabaseEngine(NodeEngine(node));
+    // the editors' completion reads the server's names again too
+    SQLPageControl->CatalogueCache()->refresh(NodeConnection(RootNode(node)));
     switch (NodeLevel(node)) {
     case 0:
         FillDatabases(node);

@@ -1,5 +1,6 @@
 #include "o_SQLPageControl.h"
 
+#include "o_CatalogueCache.h"
 #include "o_SQLTab.h"
 #include "o_ServerConnection.h"
 
@@ -19,6 +20,7 @@ TqdSQLPageControl::TqdSQLPageControl(QWidget *owner) : QTabWidget(owner)
 {
     setObjectName(QStringLiteral("SQLPageControl"));
     setDocumentMode(true);
+    m_catalogueCache = new TqdCatalogueCache(this);
     connect(this, &QTabWidget::currentChanged, this, &TqdSQLPageControl::pageChanged);
 }
 

@@ -9,6 +9,7 @@
 
 #include <string>
 
+class TqdCatalogueCache;
 class TqdSQLTab;
 
 class TqdSQLPageControl : public QTabWidget {
@@ -35,6 +36,9 @@ public:
     void SetConnInfoLabel(QLabel *label) { m_connInfoLabel = label; }
     void UpdateConnInfo();
 
+    // The catalogue names the tabs' completion offers, shared by the tabs.
+    TqdCatalogueCache *CatalogueCache() const { return m_catalogueCache; }
+
     // The text after the last '\' or ':' (the whole name when it has neither).
     static QString fileNamePart(const std::string &serverName);
 
@@ -55,5 +59,6 @@ private:
     void pageChanged(int index);
 
     QPointer<QLabel> m_connInfoLabel;
+    TqdCatalogueCache *m_catalogueCache = nullptr;
     int m_codeChange = 0; // > 0 while code (not the user) changes the pages
 };

@@ -2,6 +2,8 @@
 
 #include "o_AppInfo.h"
 #include "o_BusyIndicator.h"
+#include "o_CatalogueCache.h"
+#include "o_CatalogueCompletion.h"
 #include "o_DBGrid.h"
 #include "o_Prompts.h"
 #include "o_ResultArea.h"
@@ -82,6 +84,12 @@ TqdSQLTab::TqdSQLTab(TqdSQLPageControl *owner) : QWidget(owner), m_owner(owner)
     SynMemo = new TqdSynMemo(this);
     SynMemo->OnChange = [this] { MarkModified(); };
     SynMemo->setLexer(SyntaxHighLight);
+    if (TqdCatalogueCache *cache = owner ? owner->CatalogueCache() : nullptr) {
+        SynMemo->NameCompletion = [this, cache](long caret) {
+            return catalogueCompletion(*cache, *ServerConnection, SynMemo->documentBytes(), caret);
+        };
+        connect(cache, &TqdCatalogueCache::arrived, SynMemo, &TqdSynMemo::namesArrived);
+    }
     ResultSplitter->insertWidget(0, SynMemo);
     ResultSplitter->setStretchFactor(0, 1);
     ResultSplitter->setStretchFactor(1, 0);
