@@ -6,7 +6,11 @@
 
 #include <limits>
 
-TRowSetModel::TRowSetModel(QObject *parent) : QAbstractTableModel(parent) {}
+TRowSetModel::TRowSetModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    m_arrivalTimer.setInterval(kArrivalTickMs);
+    connect(&m_arrivalTimer, &QTimer::timeout, this, &TRowSetModel::showArrivedRows);
+}
 
 void TRowSetModel::setDataSource(ado::TDataSource *source)
 {
@@ -29,21 +33,54 @@ void TRowSetModel::rebuild()
     m_order.clear();
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
+    m_arrivalTimer.stop();
+    m_arriving.reset();
     ado::TADODataSet *dataSet = m_source ? m_source->DataSet() : nullptr;
     if (dataSet && dataSet->Active() && dataSet->rowSet()) {
         m_rows = dataSet->rowSet();
-        const long long rows = m_rows->rowCount();
-        m_rowCount = int(std::min<long long>(rows, std::numeric_limits<int>::max()));
-        m_fieldCount = m_rows->fieldCount();
-        m_titles.reserve(size_t(m_fieldCount));
-        m_kinds.reserve(size_t(m_fieldCount));
-        for (int f = 0; f < m_fieldCount; ++f) {
-            const std::string name = m_rows->fieldName(f);
-            m_titles.push_back(QString::fromUtf8(name.data(), qsizetype(name.size())));
-            m_kinds.push_back(m_rows->fieldKind(f));
-        }
+        takeColumns();
     }
     endResetModel();
+}
+
+void TRowSetModel::takeColumns()
+{
+    const long long rows = m_rows->rowCount();
+    m_rowCount = int(std::min<long long>(rows, std::numeric_limits<int>::max()));
+    m_fieldCount = m_rows->fieldCount();
+    m_titles.reserve(size_t(m_fieldCount));
+    m_kinds.reserve(size_t(m_fieldCount));
+    for (int f = 0; f < m_fieldCount; ++f) {
+        const std::string name = m_rows->fieldName(f);
+        m_titles.push_back(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        m_kinds.push_back(m_rows->fieldKind(f));
+    }
+}
+
+void TRowSetModel::showArriving(std::shared_ptr<const ado::RowSet> rows)
+{
+    rebuild();
+    if (!rows)
+        return;
+    beginResetModel();
+    m_arriving = std::move(rows);
+    m_rows = m_arriving.get();
+    takeColumns();
+    endResetModel();
+    m_arrivalTimer.start();
+}
+
+void TRowSetModel::showArrivedRows()
+{
+    if (!m_arriving)
+        return;
+    // Only a count to read and one insertion per tick, however many rows came.
+    const int published = int(std::min<long long>(m_arriving->rowCount(), std::numeric_limits<int>::max()));
+    if (published <= m_rowCount)
+        return;
+    beginInsertRows(QModelIndex(), m_rowCount, published - 1);
+    m_rowCount = published;
+    endInsertRows();
 }
 
 int TRowSetModel::rowCount(const QModelIndex &parent) const
@@ -72,7 +109,7 @@ bool TRowSetModel::isNull(int row, int column) const
 
 void TRowSetModel::sortRows(int column, Qt::SortOrder order)
 {
-    if (!m_rows || column >= m_fieldCount)
+    if (!m_rows || column >= m_fieldCount || m_arriving)
         return;
     std::vector<int> next;
     if (column >= 0)

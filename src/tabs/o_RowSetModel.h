@@ -8,7 +8,9 @@
 
 #include <QAbstractTableModel>
 #include <QPointer>
+#include <QTimer>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,11 +43,21 @@ public:
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
     int sourceRow(int row) const { return m_order.empty() ? row : m_order[size_t(row)]; }
 
+    // Show a row set whose rows are still arriving (read while another
+    // thread appends); the row count follows the rows published, every
+    // kArrivalTickMs, until the data source changes. They are shown in the
+    // order they come: sortRows waits for the whole row set.
+    void showArriving(std::shared_ptr<const ado::RowSet> rows);
+    bool rowsArriving() const { return m_arriving != nullptr; }
+    static constexpr int kArrivalTickMs = 60;
+
     // Longest text of a cell that is turned into display text; longer values are cut.
     static constexpr size_t kMaxShownBytes = 4096;
 
 private:
     void rebuild();
+    void takeColumns();
+    void showArrivedRows();
 
     QPointer<ado::TDataSource> m_source;
     QMetaObject::Connection m_sourceConnection;
@@ -55,6 +67,8 @@ private:
     std::vector<QString> m_titles;
     std::vector<ado::FieldKind> m_kinds;
     mutable std::string m_scratch;
+    std::shared_ptr<const ado::RowSet> m_arriving; // kept while shown
+    QTimer m_arrivalTimer;
     std::vector<int> m_order; // shown row -> row set row; empty: the row set's order
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
