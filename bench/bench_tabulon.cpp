@@ -3,6 +3,7 @@
 #include "bench_app.h"
 #include "bench_env.h"
 #include "bench_sides.h"
+#include "bench_stream.h"
 
 #include "o_DBGrid.h"
 #include "o_Prompts.h"
@@ -67,17 +68,20 @@ SideResult windowAlone()
     return {clock.seconds(), 0};
 }
 
-SideResult pgGrid()
+void configurePg(TqdServerConnection &c)
 {
     const Settings &s = settings();
-    return gridSide([&s](TqdServerConnection &c) {
-        c.DBEngine = sePostGre;
-        c.ServerName = s.pgSocket;
-        c.Port = s.pgPort;
-        c.UserName = s.pgUser;
-        c.Password = s.pgPassword;
-        c.DataBaseName = s.rowsDatabase;
-    });
+    c.DBEngine = sePostGre;
+    c.ServerName = s.pgSocket;
+    c.Port = s.pgPort;
+    c.UserName = s.pgUser;
+    c.Password = s.pgPassword;
+    c.DataBaseName = s.rowsDatabase;
+}
+
+SideResult pgGrid()
+{
+    return gridSide(configurePg);
 }
 
 SideResult myGrid()
