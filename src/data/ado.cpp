@@ -131,7 +131,13 @@ void TADOConnection::ensureOpen()
 ExecResult TADOConnection::ExecuteWithResult(const std::string &commandText)
 {
     ensureOpen();
-    m_provider->rowsArriving = OnRowsArriving;
+    // The watcher is this statement's alone: schema requests and the like
+    // that the provider runs later are not shown as they arrive.
+    struct Watch {
+        ProviderConnection *provider;
+        ~Watch() { provider->rowsArriving = nullptr; }
+    } watch{m_provider.get()};
+    watch.provider->rowsArriving = OnRowsArriving;
     ExecResult result = m_provider->execute(commandText);
     // Rows cut short by a cancel are kept only for a caller that watched
     // them arrive; for the others the cancel fails the statement.

@@ -336,6 +336,15 @@ TEST_F(MyProvider, RowsCanBeReadWhileTheyArriveAndACancelKeepsThem)
     EXPECT_GT(kept, 0);
     EXPECT_LT(kept, 100000);
     EXPECT_EQ(connection.ExecuteWithResult("select 1").rows->value(0, 0), "1");
+
+    // A watcher sees its own statement's rows only, not the schema requests that come later.
+    int told = 0;
+    connection.OnRowsArriving = [&told](std::shared_ptr<const RowSet>) { ++told; };
+    connection.ExecuteWithResult("select 2");
+    connection.OnRowsArriving = nullptr;
+    TStringList names;
+    connection.GetTableNames(names);
+    EXPECT_EQ(told, 1);
 }
 
 TEST_F(MyProvider, AStatementStoppedFromAnotherSession)

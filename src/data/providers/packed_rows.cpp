@@ -12,12 +12,18 @@ void PackedRows::addField(std::string name, FieldKind kind, bool hex)
 
 bool PackedRows::isNull(long long row, int field) const
 {
+    // A field out of range reads as null, as libpq's own accessors have it
+    // (a statement may return rows without columns: "select all").
+    if (field < 0 || field >= fieldCount())
+        return true;
     const char *nulls = m_store.row(row);
     return (nulls[field / 8] & (1 << (field % 8))) != 0;
 }
 
 std::string_view PackedRows::text(long long row, int field, std::string &scratch) const
 {
+    if (field < 0 || field >= fieldCount())
+        return {};
     const char *nulls = m_store.row(row);
     auto null = [nulls](int f) { return (nulls[f / 8] & (1 << (f % 8))) != 0; };
     if (null(field))
