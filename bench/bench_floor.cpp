@@ -2,6 +2,7 @@
 // nothing kept and nothing drawn.
 #include "bench_env.h"
 #include "bench_sides.h"
+#include "bench_stream.h"
 
 #include <firebird/Interface.h>
 #include <libpq-fe.h>
@@ -23,18 +24,26 @@ volatile unsigned long long g_sink = 0;
 
 } // namespace
 
-SideResult pgFloor()
+PGconn *pgConnect()
 {
     const Settings &s = settings();
     const std::string port = std::to_string(s.pgPort);
     const char *keys[] = {"host", "port", "user", "password", "dbname", "client_encoding", nullptr};
     const char *values[] = {s.pgSocket.c_str(), port.c_str(), s.pgUser.c_str(), s.pgPassword.c_str(),
                             s.rowsDatabase.c_str(), "UTF8", nullptr};
-    Stopwatch clock;
     PGconn *conn = PQconnectdbParams(keys, values, 0);
     if (PQstatus(conn) != CONNECTION_OK)
         throw std::runtime_error(std::string("libpq: ") + PQerrorMessage(conn));
-    PGresult *result = PQexec(conn, rowsStatement());
+    return conn;
+}
+
+SideResult pgFloor() { return pgFloorOn(rowsStatement()); }
+
+SideResult pgFloorOn(const char *statement)
+{
+    Stopwatch clock;
+    PGconn *conn = pgConnect();
+    PGresult *result = PQexec(conn, statement);
     if (PQresultStatus(result) != PGRES_TUPLES_OK)
         throw std::runtime_error(std::string("libpq: ") + PQerrorMessage(conn));
     const int rows = PQntuples(result);

@@ -1,7 +1,7 @@
 // tabulon_bench: Tabulon's paths against the engines' own command-line
 // clients and bare client-library loops, measured in one run.
 //
-//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete]
+//   tabulon_bench run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete,stream,mem10m]
 //   tabulon_bench side NAME      one measured side (the runner starts these)
 //
 // The settings come from the environment that tools/bench.sh prepares.
@@ -10,6 +10,7 @@
 #include "bench_report.h"
 #include "bench_sides.h"
 #include "o_CatalogueCompletion.h"
+#include "bench_stream.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,14 @@ bool runSide(const std::string &name, SideResult &result)
         {"bigscript-open", bigScriptOpen}, {"bigscript-save", bigScriptSave}, {"longline-open", longLineOpen},
         {"longline-keys", longLineKeys},
         {"complete", completeList},
+        {"pg-first", [] { return pgFirstScreen(rowsStatement()); }},
+        {"pg-stall", [] { return pgLongestStall(rowsStatement()); }},
+        {"pg-floor-first", [] { return pgFloorFirstRow(rowsStatement()); }},
+        {"pg-grid-10m", [] { return pgGridWhole(bigRowsStatement()); }},
+        {"pg-floor-10m", [] { return pgFloorOn(bigRowsStatement()); }},
+        {"pg-first-10m", [] { return pgFirstScreen(bigRowsStatement()); }},
+        {"pg-stall-10m", [] { return pgLongestStall(bigRowsStatement()); }},
+        {"pg-floor-first-10m", [] { return pgFloorFirstRow(bigRowsStatement()); }},
     };
     const auto it = sides.find(name);
     if (it == sides.end())
@@ -102,7 +111,7 @@ int run(int argc, char **argv)
     int runs = 5;
     const Settings &s = settings();
     std::string csv = s.workDir + "/results.csv";
-    std::string only = "pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete";
+    std::string only = "pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete,stream";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         if (key == "--runs")
@@ -123,10 +132,12 @@ int run(int argc, char **argv)
 
     Group pg{"PostgreSQL"}, my{"MariaDB"}, fb{"Firebird"}, lite{"SQLite"}, tree{"tree"}, script{"script"},
         window{"window"};
+    auto psqlRows = [&](const char *statement) -> std::vector<std::string> {
+        return {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d", s.rowsDatabase,
+                "-At", "-c", statement, "-o", "/dev/null"};
+    };
     Side *pgTabulon = pg.add("pg-grid", "Tabulon (query tab, grid)");
-    Side *psql = pg.add("psql", "psql -At -o /dev/null",
-                        {"psql", "-X", "-q", "-h", s.pgSocket, "-p", pgPort, "-U", s.pgUser, "-d", s.rowsDatabase,
-                         "-At", "-c", rowsStatement(), "-o", "/dev/null"});
+    Side *psql = pg.add("psql", "psql -At -o /dev/null", psqlRows(rowsStatement()));
     Side *pgFloorSide = pg.add("pg-floor", "libpq PQexec loop (floor)");
     Side *myTabulon = my.add("my-grid", "Tabulon (query tab, grid)");
     Side *mariadb = my.add("mariadb", "mariadb --batch --quick",
@@ -197,15 +208,39 @@ int run(int argc, char **argv)
     if (rowCasesWanted)
         runGroup(window, runs, s.workDir);
 
+    // Rows on screen while they arrive (PostgreSQL, 1,000,000 rows; 10,000,000 with mem10m).
+    Group stream{"stream"}, big{"mem10m"};
+    Side *firstScreen = stream.add("pg-first", "Tabulon (first screen)");
+    Side *floorFirst = stream.add("pg-floor-first", "libpq single-row loop (first row)");
+    Side *stall = stream.add("pg-stall", "Tabulon (longest stall)");
+    Side *bigGrid = big.add("pg-grid-10m", "Tabulon (query tab, grid)");
+    Side *bigPsql = big.add("psql-10m", "psql -At -o /dev/null", psqlRows(bigRowsStatement()));
+    Side *bigFloor = big.add("pg-floor-10m", "libpq PQexec loop (floor)");
+    Side *bigFirst = big.add("pg-first-10m", "Tabulon (first screen)");
+    Side *bigFloorFirst = big.add("pg-floor-first-10m", "libpq single-row loop (first row)");
+    Side *bigStall = big.add("pg-stall-10m", "Tabulon (longest stall)");
+    constexpr long long kBigRows = 10000000;
+    if (wanted("stream")) {
+        runGroup(stream, runs, s.workDir);
+        for (Side *side : {firstScreen, floorFirst, stall})
+            checkItems(side, s.expectedRows, "rows");
+    }
+    if (wanted("mem10m")) {
+        runGroup(big, runs, s.workDir);
+        for (Side *side : {bigGrid, bigFloor, bigFirst, bigFloorFirst, bigStall})
+            checkItems(side, kBigRows, "rows");
+    }
+
     const std::string rows = "1,000,000 rows x 8";
     struct RowCase {
         const char *want;
         int number;
         std::string title;
         Side *tabulon, *client, *floor;
+        double floorTime = 1.3, floorMemory = 1.3;
     } rowCases[] = {
-        {"pg", 1, "PostgreSQL: " + rows, pgTabulon, psql, pgFloorSide},
-        {"my", 2, "MariaDB: " + rows, myTabulon, mariadb, myFloorSide},
+        {"pg", 1, "PostgreSQL: " + rows, pgTabulon, psql, pgFloorSide, 1.0, 0.6},
+        {"my", 2, "MariaDB: " + rows, myTabulon, mariadb, myFloorSide, 1.3, 0.8},
         {"fb", 3, "Firebird (embedded): " + rows, fbTabulon, isql, fbFloorSide},
         {"sqlite", 7, "SQLite: " + rows, liteTabulon, liteClient, liteFloorSide},
     };
@@ -213,7 +248,7 @@ int run(int argc, char **argv)
         if (!wanted(c.want))
             continue;
         table.push_back({c.number, c.title, Metric::Time, &c.tabulon->runs, &c.client->runs, 1.0});
-        table.push_back({c.number, c.title, Metric::Time, &c.tabulon->runs, &c.floor->runs, 1.3});
+        table.push_back({c.number, c.title, Metric::Time, &c.tabulon->runs, &c.floor->runs, c.floorTime});
     }
     if (wanted("tree"))
         table.push_back({4, "Tree: 10,000 tables under a node", Metric::Time, &treeTabulon->runs, &psqlDt->runs, 1.0,
@@ -235,7 +270,7 @@ int run(int argc, char **argv)
         if (!wanted(c.want))
             continue;
         const std::string title = std::string("Peak memory, ") + c.title.substr(0, c.title.find(':'));
-        table.push_back({6, title, Metric::Memory, &c.tabulon->runs, &c.floor->runs, 1.3});
+        table.push_back({6, title, Metric::Memory, &c.tabulon->runs, &c.floor->runs, c.floorMemory});
         Comparison client{6, title, Metric::Memory, &c.tabulon->runs, &c.client->runs, 0};
         client.informative = true;
         table.push_back(client);
@@ -280,6 +315,30 @@ int run(int argc, char **argv)
                          true});
         table.push_back({9, "Sort " + rows + " by a text column", Metric::Time, &text->runs, nullptr, 1.0, true, true});
     }
+    // The first screen against the bare loop's first row (informative: the
+    // grid's own tick is part of it), and the longest stall, under 0.1 s.
+    auto informative = [](Comparison c) {
+        c.informative = true;
+        return c;
+    };
+    if (wanted("stream")) {
+        table.push_back(informative({11, "PostgreSQL: first screen, 1,000,000 rows", Metric::Time, &firstScreen->runs,
+                                     &floorFirst->runs, 0}));
+        table.push_back({11, "PostgreSQL: first screen, 1,000,000 rows", Metric::Time, &firstScreen->runs, nullptr,
+                         0.5, false, true});
+        table.push_back({12, "PostgreSQL: longest stall, 1,000,000 rows", Metric::Time, &stall->runs, nullptr, 0.1,
+                         false, true});
+    }
+    if (wanted("mem10m")) {
+        const std::string title = "PostgreSQL: 10,000,000 rows x 8";
+        table.push_back(informative({11, title + ", first screen", Metric::Time, &bigFirst->runs,
+                                     &bigFloorFirst->runs, 0}));
+        table.push_back({11, title + ", first screen", Metric::Time, &bigFirst->runs, nullptr, 0.5, false, true});
+        table.push_back({12, title + ", longest stall", Metric::Time, &bigStall->runs, nullptr, 0.1, false, true});
+        table.push_back({13, title + ", peak memory", Metric::Memory, &bigGrid->runs, &bigFloor->runs, 0.6});
+        table.push_back(informative({13, title + ", peak memory", Metric::Memory, &bigGrid->runs, &bigPsql->runs, 0}));
+        table.push_back(informative({13, title + ", time", Metric::Time, &bigGrid->runs, &bigFloor->runs, 0}));
+    }
     return report(table, csv) ? 0 : 1;
 }
 
@@ -305,7 +364,7 @@ int main(int argc, char **argv)
         if (mode == "run")
             return bench::run(argc, argv);
         std::fprintf(stderr,
-                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete] | side NAME\n",
+                     "usage: %s run [--runs N] [--csv FILE] [--only pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete,stream,mem10m] | side NAME\n",
                      argv[0]);
         return 2;
     } catch (const std::exception &e) {

@@ -3,6 +3,7 @@
 #include "bench_app.h"
 #include "bench_env.h"
 #include "bench_sides.h"
+#include "bench_stream.h"
 
 #include "o_DBGrid.h"
 #include "o_Prompts.h"
@@ -67,9 +68,14 @@ SideResult windowAlone()
     return {clock.seconds(), 0};
 }
 
+void configurePg(TqdServerConnection &c)
+{
+    configurePostgres(c, settings().rowsDatabase);
+}
+
 SideResult pgGrid()
 {
-    return gridSide([](TqdServerConnection &c) { configurePostgres(c, settings().rowsDatabase); });
+    return gridSide(configurePg);
 }
 
 SideResult myGrid()

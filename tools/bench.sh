@@ -8,12 +8,13 @@
 #
 #   tools/bench.sh                  all cases, 5 runs each
 #   BENCH_RUNS=3 tools/bench.sh     fewer runs
-#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort, bigscript, complete)
+#   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort, bigscript, complete, stream;
+#                                       mem10m: 10,000,000 PostgreSQL rows, ~1.5 GB of disk, only when named)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
 runs=${BENCH_RUNS:-5}
-only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete}
+only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete,stream}
 rows=1000000
 tables=10000
 script_bytes=$((20 * 1024 * 1024))
@@ -50,7 +51,7 @@ my() { mariadb --no-defaults -S "$TABULON_MY_SOCKET" -u "$TABULON_MY_USER" -p"$T
 wants() { case ",$only," in *",$1,"*) return 0 ;; esac; return 1; }
 
 pg -d tabulon_test -c "create database tabulon_bench" -c "create database tabulon_bench_tree"
-if wants pg || wants export || wants sort; then
+if wants pg || wants export || wants sort || wants stream; then
 echo "[bench] PostgreSQL: $rows rows"
 pg -d tabulon_bench <<SQL
 create table bench_rows (
@@ -62,6 +63,21 @@ insert into bench_rows
          timestamp '2020-01-01 00:00:00' + i * interval '1 second', null
   from generate_series(1, $rows) i;
 vacuum analyze bench_rows;
+SQL
+fi
+
+if wants mem10m; then
+echo "[bench] PostgreSQL: 10,000,000 rows"
+pg -d tabulon_bench <<SQL
+create unlogged table bench_rows10m (
+  id integer not null, qty bigint, price numeric(12,2), rate numeric(10,4),
+  name varchar(40), descr text, created timestamp, nothing integer);
+insert into bench_rows10m
+  select i, i::bigint * 37, (i % 100000) / 100.0 + 0.25, (i % 9973) / 10000.0, 'Name ' || i,
+         'Row number ' || i || ' of the benchmark table',
+         timestamp '2020-01-01 00:00:00' + i * interval '1 second', null
+  from generate_series(1, 10000000) i;
+vacuum analyze bench_rows10m;
 SQL
 fi
 

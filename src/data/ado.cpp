@@ -131,7 +131,19 @@ void TADOConnection::ensureOpen()
 ExecResult TADOConnection::ExecuteWithResult(const std::string &commandText)
 {
     ensureOpen();
-    return m_provider->execute(commandText);
+    // The watcher is this statement's alone: schema requests and the like
+    // that the provider runs later are not shown as they arrive.
+    struct Watch {
+        ProviderConnection *provider;
+        ~Watch() { provider->rowsArriving = nullptr; }
+    } watch{m_provider.get()};
+    watch.provider->rowsArriving = OnRowsArriving;
+    ExecResult result = m_provider->execute(commandText);
+    // Rows cut short by a cancel are kept only for a caller that watched
+    // them arrive; for the others the cancel fails the statement.
+    if (!result.fetchStopped.empty() && !OnRowsArriving)
+        throw EProviderError(result.fetchStopped);
+    return result;
 }
 
 void TADOConnection::Execute(const std::string &commandText, int &recordsAffected)

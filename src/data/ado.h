@@ -42,6 +42,9 @@ public:
     // was lost (not after the first open, nor after Close), on the thread that
     // runs the statement.
     std::function<void()> OnSessionRestored;
+    // Told when a statement's row set begins to arrive, on the thread that
+    // runs the statement, for the providers that fill row sets as rows come.
+    RowsArriving OnRowsArriving;
 
     // Synchronous open with ConnectionString; a failure throws with the
     // provider's message and leaves the connection closed. Cancel from
@@ -57,6 +60,8 @@ public:
     // connection first when it is closed.
     void Execute(const std::string &commandText, int &recordsAffected);
     // Run a statement once and keep what it returned (row set or count).
+    // With OnRowsArriving set, a fetch cancelled midway returns the rows that
+    // had come (ExecResult::fetchStopped says so); else it throws.
     ExecResult ExecuteWithResult(const std::string &commandText);
 
     // A schema row set into `dataSet` (closed first). Opens when closed.

@@ -290,9 +290,11 @@ int TqdServerConnection::ExecSQL(const std::string &statement)
 ado::TADODataSet *TqdServerConnection::RunStatement(const std::string &statement, int &recordsAffected)
 {
     m_lastNotices.clear();
+    m_lastFetchStopped.clear();
     ado::ExecResult result = m_adoConnection->ExecuteWithResult(statement);
     recordsAffected = int(result.recordsAffected);
     m_lastNotices = std::move(result.notices);
+    m_lastFetchStopped = std::move(result.fetchStopped);
     if (!result.rows)
         return nullptr;
     auto query = std::make_unique<ado::TADODataSet>(m_adoConnection.get());

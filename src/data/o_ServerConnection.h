@@ -74,6 +74,9 @@ public:
     // The notices and warnings of the last statement run by OpenQuery,
     // ExecSQL or RunStatement.
     const std::vector<std::string> &LastNotices() const { return m_lastNotices; }
+    // Not empty when RunStatement's row set holds only the rows that came
+    // before its fetch was cancelled: the engine's message.
+    const std::string &LastFetchStopped() const { return m_lastFetchStopped; }
     void LoadSchema(ado::SchemaEnum kind, ado::TDataSource *source);
 
     // The connection string for the current settings (also sets the cursor location).
@@ -89,6 +92,7 @@ private:
     std::unique_ptr<ado::TADOConnection> m_adoConnection;
     std::vector<std::unique_ptr<ado::TADODataSet>> m_queryList;
     std::vector<std::string> m_lastNotices;
+    std::string m_lastFetchStopped;
     // A statement opened a new session in place of a lost one: OnConnect, on
     // this object's thread.
     void sessionRestored();

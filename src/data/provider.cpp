@@ -133,6 +133,32 @@ std::unique_ptr<ProviderConnection> ProviderRegistry::create(const std::string &
     return factory(cs);
 }
 
+namespace {
+
+class SharedRowSet : public RowSet {
+public:
+    explicit SharedRowSet(std::shared_ptr<const RowSet> rows) : m_rows(std::move(rows)) {}
+    int fieldCount() const override { return m_rows->fieldCount(); }
+    std::string fieldName(int field) const override { return m_rows->fieldName(field); }
+    FieldKind fieldKind(int field) const override { return m_rows->fieldKind(field); }
+    long long rowCount() const override { return m_rows->rowCount(); }
+    bool isNull(long long row, int field) const override { return m_rows->isNull(row, field); }
+    std::string_view text(long long row, int field, std::string &scratch) const override
+    {
+        return m_rows->text(row, field, scratch);
+    }
+
+private:
+    std::shared_ptr<const RowSet> m_rows;
+};
+
+} // namespace
+
+std::unique_ptr<RowSet> sharedRowSet(std::shared_ptr<const RowSet> rows)
+{
+    return std::make_unique<SharedRowSet>(std::move(rows));
+}
+
 MemoryRowSet::MemoryRowSet(std::vector<std::string> fieldNames) : m_names(std::move(fieldNames))
 {
     m_kinds.assign(m_names.size(), FieldKind::Text);

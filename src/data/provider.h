@@ -70,7 +70,19 @@ struct ExecResult {
     // What the engine said besides the result (notices, warnings), in order,
     // as the engine worded them.
     std::vector<std::string> notices;
+    // Not empty when the fetch was stopped (cancelled) after some rows had
+    // come: `rows` holds those, and this is the engine's message.
+    std::string fetchStopped;
 };
+
+// Told, on the thread that runs a statement, that a row set has begun to
+// arrive: its rows can be read from any thread while more are appended
+// (rowCount() grows). The row set passed on stays valid for as long as the
+// receiver keeps it, whatever becomes of the statement.
+using RowsArriving = std::function<void(std::shared_ptr<const RowSet>)>;
+
+// A row set held elsewhere as well, as one that execute() hands out.
+std::unique_ptr<RowSet> sharedRowSet(std::shared_ptr<const RowSet> rows);
 
 // The message of a statement that found its session gone: the engine's text
 // and, when a transaction was open, that the transaction is lost with it. The
@@ -108,6 +120,10 @@ public:
     // makes open() throw ECancelled soon; the others let it run on (the
     // caller abandons such an attempt).
     virtual void cancel() = 0;
+
+    // Called by execute() for each row set that it fills as the rows come,
+    // when the provider does so (the others hand out whole row sets only).
+    RowsArriving rowsArriving;
 };
 
 using ProviderFactory = std::function<std::unique_ptr<ProviderConnection>(const ConnectionString &)>;

@@ -6,7 +6,11 @@
 
 #include <limits>
 
-TRowSetModel::TRowSetModel(QObject *parent) : QAbstractTableModel(parent) {}
+TRowSetModel::TRowSetModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    m_arrivalTimer.setInterval(kArrivalTickMs);
+    connect(&m_arrivalTimer, &QTimer::timeout, this, &TRowSetModel::showArrivedRows);
+}
 
 void TRowSetModel::setDataSource(ado::TDataSource *source)
 {
@@ -32,22 +36,55 @@ void TRowSetModel::rebuild()
     m_filter = TRowFilter();
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
+    m_arrivalTimer.stop();
+    m_arriving.reset();
     ado::TADODataSet *dataSet = m_source ? m_source->DataSet() : nullptr;
     if (dataSet && dataSet->Active() && dataSet->rowSet()) {
         m_rows = dataSet->rowSet();
-        const long long rows = m_rows->rowCount();
-        m_rowCount = int(std::min<long long>(rows, std::numeric_limits<int>::max()));
-        m_fieldCount = m_rows->fieldCount();
-        m_titles.reserve(size_t(m_fieldCount));
-        m_kinds.reserve(size_t(m_fieldCount));
-        for (int f = 0; f < m_fieldCount; ++f) {
-            const std::string name = m_rows->fieldName(f);
-            m_titles.push_back(QString::fromUtf8(name.data(), qsizetype(name.size())));
-            m_kinds.push_back(m_rows->fieldKind(f));
-        }
+        takeColumns();
     }
     endResetModel();
     emit shownRowsChanged();
+}
+
+void TRowSetModel::takeColumns()
+{
+    const long long rows = m_rows->rowCount();
+    m_rowCount = int(std::min<long long>(rows, std::numeric_limits<int>::max()));
+    m_fieldCount = m_rows->fieldCount();
+    m_titles.reserve(size_t(m_fieldCount));
+    m_kinds.reserve(size_t(m_fieldCount));
+    for (int f = 0; f < m_fieldCount; ++f) {
+        const std::string name = m_rows->fieldName(f);
+        m_titles.push_back(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        m_kinds.push_back(m_rows->fieldKind(f));
+    }
+}
+
+void TRowSetModel::showArriving(std::shared_ptr<const ado::RowSet> rows)
+{
+    rebuild();
+    if (!rows)
+        return;
+    beginResetModel();
+    m_arriving = std::move(rows);
+    m_rows = m_arriving.get();
+    takeColumns();
+    endResetModel();
+    m_arrivalTimer.start();
+}
+
+void TRowSetModel::showArrivedRows()
+{
+    if (!m_arriving)
+        return;
+    // Only a count to read and one insertion per tick, however many rows came.
+    const int published = int(std::min<long long>(m_arriving->rowCount(), std::numeric_limits<int>::max()));
+    if (published <= m_rowCount || !m_order.empty())
+        return;
+    beginInsertRows(QModelIndex(), m_rowCount, published - 1);
+    m_rowCount = published;
+    endInsertRows();
 }
 
 int TRowSetModel::rowCount(const QModelIndex &parent) const
@@ -76,7 +113,7 @@ bool TRowSetModel::isNull(int row, int column) const
 
 void TRowSetModel::sortRows(int column, Qt::SortOrder order)
 {
-    if (!m_rows || column >= m_fieldCount)
+    if (!m_rows || column >= m_fieldCount || m_arriving)
         return;
     std::vector<int> sorted;
     if (column >= 0)
@@ -88,7 +125,9 @@ void TRowSetModel::sortRows(int column, Qt::SortOrder order)
 
 void TRowSetModel::setRowFilter(const TRowFilter &filter)
 {
-    if (!m_rows || filter == m_filter)
+    // Like sorting, a filter waits for the whole row set: the arriving rows
+    // are shown in the order they come, and the result's reset applies it.
+    if (!m_rows || m_arriving || filter == m_filter)
         return;
     m_filter = filter;
     std::vector<char> keep;

@@ -9,7 +9,9 @@
 
 #include <QAbstractTableModel>
 #include <QPointer>
+#include <QTimer>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,13 @@ public:
     int totalRowCount() const { return m_rowCount; }
     // "N of M rows" while a filter is set; empty otherwise.
     QString shownRowsText() const;
+    // Show a row set whose rows are still arriving (read while another
+    // thread appends); the row count follows the rows published, every
+    // kArrivalTickMs, until the data source changes. They are shown in the
+    // order they come: sortRows waits for the whole row set.
+    void showArriving(std::shared_ptr<const ado::RowSet> rows);
+    bool rowsArriving() const { return m_arriving != nullptr; }
+    static constexpr int kArrivalTickMs = 60;
 
     // Longest text of a cell that is turned into display text; longer values are cut.
     static constexpr size_t kMaxShownBytes = 4096;
@@ -65,6 +74,8 @@ private:
     int shownRowCount() const { return m_keep.empty() ? m_rowCount : int(m_order.size()); }
     // Show the rows in `sorted` order (empty: the row set's) that `keep` flags (empty: all).
     void showRows(std::vector<int> sorted, std::vector<char> keep);
+    void takeColumns();
+    void showArrivedRows();
 
     QPointer<ado::TDataSource> m_source;
     QMetaObject::Connection m_sourceConnection;
@@ -78,6 +89,8 @@ private:
     std::vector<int> m_sorted; // the sort's permutation of all rows; empty: unsorted
     std::vector<char> m_keep;  // per row set row: kept by the filter; empty: no filter
     TRowFilter m_filter;
+    std::shared_ptr<const ado::RowSet> m_arriving; // kept while shown
+    QTimer m_arrivalTimer;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

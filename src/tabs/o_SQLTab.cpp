@@ -7,6 +7,7 @@
 #include "o_DBGrid.h"
 #include "o_Prompts.h"
 #include "o_ResultArea.h"
+#include "o_RowSetModel.h"
 #include "o_SQLSyn.h"
 #include "o_ServerConnection.h"
 #include "o_SynMemo.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -41,6 +43,23 @@ struct RunCleanup {
         grid->SetDataSource(source);
         grid->SetReadOnly(true);
     }
+};
+
+// Hands the row set that a statement fills on the worker to the grid's
+// model, on the window thread, for the scope of one run.
+struct ArrivingRows {
+    ado::TADOConnection *connection;
+    ArrivingRows(ado::TADOConnection *c, TRowSetModel *model) : connection(c)
+    {
+        QPointer<TRowSetModel> to(model);
+        connection->OnRowsArriving = [to](std::shared_ptr<const ado::RowSet> rows) {
+            QMetaObject::invokeMethod(
+                to, [to, rows] { if (to) to->showArriving(rows); }, Qt::QueuedConnection);
+        };
+    }
+    ~ArrivingRows() { connection->OnRowsArriving = nullptr; }
+    ArrivingRows(const ArrivingRows &) = delete;
+    ArrivingRows &operator=(const ArrivingRows &) = delete;
 };
 
 // The outcome of a statement that returned no rows.
@@ -265,10 +284,17 @@ bool TqdSQLTab::runOne(const std::string &statement)
     try {
         ado::TADODataSet *result = nullptr;
         int recordsAffected = 0;
-        runStatement(statement, result, recordsAffected);
+        {
+            // The grid shows the rows while they arrive, for the providers that
+            // hand them out so.
+            ArrivingRows arriving{ServerConnection->ADOConnection(), ResultGrid->rowSetModel()};
+            runStatement(statement, result, recordsAffected);
+        }
         if (result) {
             ResultSource->SetDataSet(result);
             InfoMessage = std::to_string(result->RecordCount()) + " Records fetched";
+            if (!ServerConnection->LastFetchStopped().empty())
+                InfoMessage += " before the fetch was cancelled";
         } else {
             InfoMessage = outcomeText(recordsAffected);
         }

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "ado.h"
 #include "provider.h"
 
 namespace provider_test {
@@ -105,6 +106,64 @@ public:
 private:
     std::thread m_thread;
 };
+
+// A statement run while another thread reads its rows as they arrive.
+struct Arrival {
+    ado::ExecResult result;
+    std::vector<long long> countsSeen; // row counts the reader saw, in order
+    std::string failure;               // the first row that read wrong
+};
+
+// Runs `sql` on `connection`; a reader thread checks each published row with
+// `check` (empty: right) every 20 ms until the run has ended.
+inline Arrival executeWhileReading(ado::TADOConnection &connection, const std::string &sql,
+                                   std::function<std::string(const ado::RowSet &, long long)> check)
+{
+    Arrival a;
+    std::shared_ptr<const ado::RowSet> arriving;
+    std::atomic<bool> told{false}, finished{false};
+    connection.OnRowsArriving = [&](std::shared_ptr<const ado::RowSet> rows) {
+        arriving = std::move(rows);
+        told = true;
+    };
+    std::thread reader([&] {
+        while (!told && !finished)
+            std::this_thread::yield();
+        long long checked = 0;
+        while (told && a.failure.empty()) {
+            const bool last = finished;
+            const long long published = arriving->rowCount();
+            a.countsSeen.push_back(published);
+            for (long long r = checked; r < published && a.failure.empty(); ++r)
+                a.failure = check(*arriving, r);
+            checked = published;
+            if (last)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    try {
+        a.result = connection.ExecuteWithResult(sql);
+    } catch (...) {
+        finished = true;
+        reader.join();
+        connection.OnRowsArriving = nullptr;
+        throw;
+    }
+    finished = true;
+    reader.join();
+    connection.OnRowsArriving = nullptr;
+    return a;
+}
+
+// How many of the counts lie strictly between none and all.
+inline long long countsBetween(const std::vector<long long> &counts, long long all)
+{
+    long long n = 0;
+    for (long long c : counts)
+        n += c > 0 && c < all ? 1 : 0;
+    return n;
+}
 
 // Every value of a row set's column, read through the row set.
 inline std::vector<std::string> column(const ado::RowSet &rows, const std::string &name)

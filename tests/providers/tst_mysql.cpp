@@ -306,6 +306,47 @@ TEST_F(MyProvider, CancelStopsARunningStatementAndTheConnectionGoesOn)
     EXPECT_EQ(connection.ExecuteWithResult("select 1").rows->value(0, 0), "1");
 }
 
+TEST_F(MyProvider, RowsCanBeReadWhileTheyArriveAndACancelKeepsThem)
+{
+    TADOConnection connection;
+    connection.ConnectionString = testenv::myConnectionString();
+    connection.Open();
+    // Slow rows of some size, so that the server sends them a few dozen at a time.
+    const auto check = [](const RowSet &rows, long long r) -> std::string {
+        std::string scratch;
+        if (rows.text(r, 0, scratch) != std::to_string(r + 1) || rows.text(r, 1, scratch).size() != 200)
+            return "row " + std::to_string(r) + " reads wrong";
+        return {};
+    };
+    const auto a = provider_test::executeWhileReading(
+        connection, "select seq, repeat('x', 200) as pad, sleep(0.001) from seq_1_to_1500", check);
+    EXPECT_EQ(a.failure, "");
+    ASSERT_TRUE(a.result.rows);
+    EXPECT_EQ(a.result.rows->rowCount(), 1500);
+    EXPECT_GT(provider_test::countsBetween(a.countsSeen, 1500), 2) << "no rows were readable before the last came";
+
+    // A cancel while the rows come keeps those that came.
+    provider_test::Later later(800, [&] { connection.Cancel(); });
+    const auto b = provider_test::executeWhileReading(
+        connection, "select seq, repeat('x', 200) as pad, sleep(0.001) from seq_1_to_100000", check);
+    EXPECT_EQ(b.failure, "");
+    EXPECT_EQ(b.result.fetchStopped, "Query execution was interrupted");
+    ASSERT_TRUE(b.result.rows);
+    const long long kept = b.result.rows->rowCount();
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, 100000);
+    EXPECT_EQ(connection.ExecuteWithResult("select 1").rows->value(0, 0), "1");
+
+    // A watcher sees its own statement's rows only, not the schema requests that come later.
+    int told = 0;
+    connection.OnRowsArriving = [&told](std::shared_ptr<const RowSet>) { ++told; };
+    connection.ExecuteWithResult("select 2");
+    connection.OnRowsArriving = nullptr;
+    TStringList names;
+    connection.GetTableNames(names);
+    EXPECT_EQ(told, 1);
+}
+
 TEST_F(MyProvider, AStatementStoppedFromAnotherSession)
 {
     struct Case {

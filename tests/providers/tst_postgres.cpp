@@ -263,6 +263,107 @@ TEST_F(PgProvider, CancelStopsARunningStatementAndTheConnectionGoesOn)
     EXPECT_EQ(r.rows->value(0, 0), "1");
 }
 
+TEST_F(PgProvider, RowsCanBeReadWhileTheyArrive)
+{
+    TADOConnection connection;
+    connection.ConnectionString = testenv::pgConnectionString();
+    connection.Open();
+    // Slow rows: the server sends a few dozen at a time while the statement runs.
+    const auto a = provider_test::executeWhileReading(
+        connection, "select g, repeat('x', g % 300) as pad, pg_sleep(0.001) from generate_series(1, 1500) g",
+        [](const RowSet &rows, long long r) -> std::string {
+            std::string scratch;
+            const long long g = r + 1;
+            if (rows.text(r, 0, scratch) != std::to_string(g) || rows.text(r, 1, scratch).size() != size_t(g % 300))
+                return "row " + std::to_string(r) + " reads wrong";
+            return {};
+        });
+    EXPECT_EQ(a.failure, "");
+    ASSERT_TRUE(a.result.rows);
+    EXPECT_EQ(a.result.rows->rowCount(), 1500);
+    EXPECT_EQ(a.result.rows->value(1499, 0), "1500");
+    EXPECT_GT(provider_test::countsBetween(a.countsSeen, 1500), 2) << "no rows were readable before the last came";
+}
+
+TEST_F(PgProvider, ACancelledFetchKeepsItsRowsOnlyForAWatcher)
+{
+    const char *sql = "select g, pg_sleep(0.001) from generate_series(1, 100000) g";
+    TADOConnection connection;
+    connection.ConnectionString = testenv::pgConnectionString();
+    connection.Open();
+    std::shared_ptr<const RowSet> arriving;
+    connection.OnRowsArriving = [&](std::shared_ptr<const RowSet> rows) { arriving = std::move(rows); };
+    ExecResult r;
+    {
+        provider_test::Later later(800, [&] { connection.Cancel(); });
+        r = connection.ExecuteWithResult(sql);
+    }
+    EXPECT_EQ(r.fetchStopped, "ERROR:  canceling statement due to user request");
+    ASSERT_TRUE(r.rows);
+    const long long kept = r.rows->rowCount();
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, 100000);
+    EXPECT_EQ(arriving->rowCount(), kept);
+    EXPECT_EQ(r.rows->value(kept - 1, 0), std::to_string(kept));
+
+    // Without a watcher the cancel fails the statement, as it always did.
+    connection.OnRowsArriving = nullptr;
+    provider_test::Later later(800, [&] { connection.Cancel(); });
+    try {
+        connection.ExecuteWithResult(sql);
+        ADD_FAILURE() << "ran to the end";
+    } catch (const EProviderError &e) {
+        EXPECT_EQ(e.message(), "ERROR:  canceling statement due to user request");
+    }
+}
+
+TEST_F(PgProvider, AnErrorAfterSomeRowsFailsTheStatement)
+{
+    auto c = openPg();
+    const long long told = [&] {
+        long long n = 0;
+        c->rowsArriving = [&n](std::shared_ptr<const RowSet>) { ++n; };
+        // The division fails at row 3000, after rows have come.
+        EXPECT_THROW(c->execute("select 1 / (3000 - g) from generate_series(1, 5000) g"), EProviderError);
+        return n;
+    }();
+    EXPECT_EQ(told, 1);
+    // Each row set of a text is told; the last one is the result.
+    long long sets = 0;
+    c->rowsArriving = [&sets](std::shared_ptr<const RowSet>) { ++sets; };
+    ExecResult r = c->execute("select 1 as a from generate_series(1, 10); select 2 as b, 3 as c");
+    EXPECT_EQ(sets, 2);
+    ASSERT_TRUE(r.rows);
+    EXPECT_EQ(fieldNames(*r.rows), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(r.rows->rowCount(), 1);
+}
+
+TEST_F(PgProvider, ValuesOfEveryLengthAndNullsInWideRowsReadBack)
+{
+    // Lengths around the short and long forms, nulls on both sides of the
+    // eighth column, empty text apart from null.
+    auto c = openPg();
+    std::string sql = "select ";
+    const std::vector<int> lengths = {0, 1, 254, 255, 256, 70000, -1, 3, -1, 0, 255, -1};
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        if (i)
+            sql += ", ";
+        sql += lengths[i] < 0 ? "null::text" : "repeat(chr(97 + " + std::to_string(i) + "), " +
+                                                   std::to_string(lengths[i]) + ")";
+        sql += " as c" + std::to_string(i);
+    }
+    sql += " from generate_series(1, 3)";
+    ExecResult r = c->execute(sql);
+    ASSERT_TRUE(r.rows);
+    ASSERT_EQ(r.rows->rowCount(), 3);
+    for (long long row = 0; row < 3; ++row)
+        for (size_t i = 0; i < lengths.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(r.rows->isNull(row, int(i)), lengths[i] < 0);
+            EXPECT_EQ(r.rows->value(row, int(i)), std::string(size_t(std::max(lengths[i], 0)), char('a' + i)));
+        }
+}
+
 TEST_F(PgProvider, AStatementStoppedFromAnotherSession)
 {
     struct Case {

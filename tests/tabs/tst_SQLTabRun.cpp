@@ -15,6 +15,10 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <iterator>
+#include <set>
+
 namespace {
 
 struct PgTab : ::testing::Test {
@@ -199,6 +203,54 @@ TEST_F(PgTab, CancelStopsALongStatementWhileTheWindowStaysAlive)
     clock.restart();
     EXPECT_THROW(tab->ExecuteSQL(), ado::EProviderError);
     EXPECT_LT(clock.elapsed(), 10000);
+    pages.setParent(nullptr);
+}
+
+TEST_F(PgTab, RowsShowWhileTheyArriveAndACancelKeepsThem)
+{
+    REQUIRE_PG();
+    QWidget window;
+    pages.setParent(&window);
+    window.resize(800, 600);
+    pages.resize(800, 600);
+    window.show();
+    // The grid's row count, seen by the window's own timers while the run goes on.
+    std::vector<int> counts;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] { counts.push_back(grid()->rowCount()); });
+    watcher.start(30);
+
+    // Slow rows: a few dozen per packet from the server, for about two seconds.
+    ASSERT_TRUE(run("select g, repeat('x', 100) as pad, pg_sleep(0.001) from generate_series(1, 2000) g"))
+        << tab->ErrorMessage;
+    EXPECT_EQ(tab->InfoMessage, "2000 Records fetched");
+    EXPECT_EQ(grid()->rowCount(), 2000);
+    EXPECT_EQ(cell(1999, 0), QStringLiteral("2000"));
+    std::vector<int> between;
+    std::copy_if(counts.begin(), counts.end(), std::back_inserter(between), [](int n) { return n > 0 && n < 2000; });
+    EXPECT_GE(std::set<int>(between.begin(), between.end()).size(), 2u)
+        << "the grid did not show rows before the last one came";
+
+    // A cancel while rows arrive keeps those on screen, and the status says so.
+    counts.clear();
+    int shownAtCancel = -1;
+    QTimer canceller;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        if (grid()->rowCount() >= 100 && shownAtCancel < 0) {
+            shownAtCancel = grid()->rowCount();
+            QTest::mouseClick(tab->BusyIndicator()->btnCancel(), Qt::LeftButton);
+        }
+    });
+    canceller.start(20);
+    ASSERT_TRUE(run("select g, pg_sleep(0.001) from generate_series(1, 60000) g")) << tab->ErrorMessage;
+    canceller.stop();
+    ASSERT_GE(shownAtCancel, 100);
+    const int kept = grid()->rowCount();
+    EXPECT_GE(kept, shownAtCancel);
+    EXPECT_LT(kept, 60000);
+    EXPECT_EQ(tab->InfoMessage, std::to_string(kept) + " Records fetched before the fetch was cancelled");
+    EXPECT_EQ(cell(kept - 1, 0), QString::number(kept));
+    EXPECT_EQ(scalar("select 'after cancel'"), QStringLiteral("after cancel"));
     pages.setParent(nullptr);
 }
 

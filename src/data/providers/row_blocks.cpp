@@ -9,26 +9,40 @@ constexpr size_t kFirstBlock = 64 * 1024;
 constexpr size_t kMaxBlock = 4 * 1024 * 1024;
 } // namespace
 
+RowBlocks::~RowBlocks()
+{
+    for (const char **chunk : m_chunks)
+        delete[] chunk;
+}
+
 char *RowBlocks::append(size_t bytes)
 {
-    if (m_blocks.empty() || m_used + bytes > m_blockSizes.back()) {
-        size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blockSizes.back() * 2, kMaxBlock);
+    if (m_blocks.empty() || m_used + bytes > m_blockSize) {
+        size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blockSize * 2, kMaxBlock);
         size = std::max(size, bytes);
         m_blocks.emplace_back(new char[size]);
-        m_blockSizes.push_back(size);
+        m_blockSize = size;
+        m_blockBytes += size;
         m_used = 0;
     }
     char *p = m_blocks.back().get() + m_used;
-    m_rows.push_back((uint64_t(m_blocks.size() - 1) << 32) | uint64_t(m_used));
     m_used += bytes;
+
+    const uint64_t n = uint64_t(m_written) + kFirstChunk;
+    const int chunk = std::bit_width(n) - 1 - kFirstChunkBits;
+    const uint64_t slot = n - (kFirstChunk << chunk);
+    if (slot == 0)
+        m_chunks[chunk] = new const char *[kFirstChunk << chunk];
+    m_chunks[chunk][slot] = p;
+    ++m_written;
     return p;
 }
 
 size_t RowBlocks::storageBytes() const
 {
-    size_t total = m_rows.capacity() * sizeof(uint64_t);
-    for (size_t s : m_blockSizes)
-        total += s;
+    size_t total = m_blockBytes;
+    for (int c = 0; c < kMaxChunks && m_chunks[c]; ++c)
+        total += (kFirstChunk << c) * sizeof(const char *);
     return total;
 }
 

@@ -2,8 +2,10 @@
 // Pieces that the providers which store fetched rows themselves share.
 
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,25 +16,74 @@ namespace ado {
 // Rows packed one after another into large blocks that never move (64 KiB
 // first, doubling up to 4 MiB; a larger row gets a block of its own), each
 // found through one 8-byte index entry.
+//
+// One thread appends; any number of threads may read the rows published so
+// far while it does, without a lock: a row is written whole, then published
+// by a release store of the count, which readers load with acquire. Neither
+// blocks nor index entries move once written (the index is a series of
+// chunks, 1024 entries first, each next one twice as large).
 class RowBlocks {
 public:
-    // Space for one more row of `bytes` bytes.
+    RowBlocks() = default;
+    ~RowBlocks();
+    RowBlocks(const RowBlocks &) = delete;
+    RowBlocks &operator=(const RowBlocks &) = delete;
+
+    // Writer: space for one more row of `bytes` bytes, seen by readers only
+    // after publish().
     char *append(size_t bytes);
+    // Writer: the rows appended so far are whole; readers may see them now.
+    void publish() { m_published.store(m_written, std::memory_order_release); }
+
+    // Reader: index < count().
     const char *row(long long index) const
     {
-        const uint64_t at = m_rows[size_t(index)];
-        return m_blocks[size_t(at >> 32)].get() + (at & 0xFFFFFFFFu);
+        const uint64_t n = uint64_t(index) + kFirstChunk;
+        const int chunk = std::bit_width(n) - 1 - kFirstChunkBits;
+        return m_chunks[chunk][n - (kFirstChunk << chunk)];
     }
-    long long count() const { return (long long)m_rows.size(); }
+    // Reader: rows published.
+    long long count() const { return m_published.load(std::memory_order_acquire); }
     // Bytes held (blocks and index), for measurements.
     size_t storageBytes() const;
 
 private:
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    std::vector<size_t> m_blockSizes;
-    size_t m_used = 0;            // bytes used in the last block
-    std::vector<uint64_t> m_rows; // block index << 32 | offset in block
+    static constexpr int kFirstChunkBits = 10;
+    static constexpr uint64_t kFirstChunk = uint64_t(1) << kFirstChunkBits;
+    static constexpr int kMaxChunks = 48;
+
+    std::vector<std::unique_ptr<char[]>> m_blocks; // the writer's alone
+    size_t m_blockSize = 0;                         // of the last block
+    size_t m_used = 0;                              // bytes used in the last block
+    size_t m_blockBytes = 0;                        // all blocks
+    const char **m_chunks[kMaxChunks] = {};
+    long long m_written = 0;
+    std::atomic<long long> m_published{0};
 };
+
+// A value's length in a packed row: one byte below 255, else 255 and four bytes.
+constexpr unsigned char kLongLength = 255;
+inline size_t lengthBytes(size_t length) { return length < kLongLength ? 1 : 5; }
+inline char *putLength(char *p, size_t length)
+{
+    if (length < kLongLength) {
+        *p = char(length);
+        return p + 1;
+    }
+    *p = char(kLongLength);
+    const uint32_t n = uint32_t(length);
+    std::memcpy(p + 1, &n, 4);
+    return p + 5;
+}
+// Reads a length that putLength wrote; returns where the value's bytes start.
+inline const char *getLength(const char *p, uint32_t &length)
+{
+    length = static_cast<unsigned char>(*p);
+    if (length != kLongLength)
+        return p + 1;
+    std::memcpy(&length, p + 1, 4);
+    return p + 5;
+}
 
 // Bytes as upper-case hexadecimal digits, written into `out`.
 std::string_view renderHex(const char *bytes, size_t length, std::string &out);

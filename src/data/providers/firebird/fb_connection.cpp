@@ -218,13 +218,15 @@ ExecResult Connection::runIn(ITransaction *&transaction, const std::string &stat
     std::vector<unsigned char> message(output->getMessageLength(&st));
     auto blobs = [&](const ISC_QUAD &id, std::string &out) { readBlob(transaction, id, out, st); };
     if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
-        auto rows = std::make_unique<RowStore>(std::move(columns));
+        auto rows = std::make_shared<RowStore>(std::move(columns));
         Ref<IResultSet> cursor(prepared->openCursor(&st, transaction, nullptr, nullptr, output.get(), 0));
+        if (rowsArriving)
+            rowsArriving(rows);
         while (cursor->fetchNext(&st, message.data()) == IStatus::RESULT_OK)
             rows->appendMessage(message.data(), blobs);
         cursor->close(&st);
         cursor.take();
-        result.rows = std::move(rows);
+        result.rows = sharedRowSet(std::move(rows));
         result.recordsAffected = -1;
     } else if (!columns.empty()) {
         // EXECUTE PROCEDURE, INSERT ... RETURNING: one row of output.

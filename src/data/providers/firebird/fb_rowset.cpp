@@ -176,18 +176,19 @@ void RowStore::appendMessage(const unsigned char *message, const BlobReader &rea
         const unsigned char *v = message + c.offset;
         switch (c.type) {
         case SQL_TEXT:
-            size += 4 + charBytes(v, c.length, c.charSet);
+        case SQL_VARYING: {
+            const size_t n = c.type == SQL_TEXT ? charBytes(v, c.length, c.charSet)
+                                                : load<unsigned short>(reinterpret_cast<const char *>(v));
+            size += lengthBytes(n) + n;
             break;
-        case SQL_VARYING:
-            size += 4 + load<unsigned short>(reinterpret_cast<const char *>(v));
-            break;
+        }
         case SQL_BLOB:
             m_blobs[i].clear();
             readBlob(load<ISC_QUAD>(reinterpret_cast<const char *>(v)), m_blobs[i]);
-            size += 4 + m_blobs[i].size();
+            size += lengthBytes(m_blobs[i].size()) + m_blobs[i].size();
             break;
         case SQL_ARRAY:
-            size += 4 + 7;
+            size += lengthBytes(7) + 7;
             break;
         default:
             size += fixedSize(c.type);
@@ -199,9 +200,9 @@ void RowStore::appendMessage(const unsigned char *message, const BlobReader &rea
     std::memset(nulls, 0, m_nullBytes);
     p += m_nullBytes;
     auto putBytes = [&p](const void *data, uint32_t length) {
-        std::memcpy(p, &length, 4);
-        std::memcpy(p + 4, data, length);
-        p += 4 + length;
+        p = putLength(p, length);
+        std::memcpy(p, data, length);
+        p += length;
     };
     for (size_t i = 0; i < m_columns.size(); ++i) {
         const Column &c = m_columns[i];
@@ -228,6 +229,7 @@ void RowStore::appendMessage(const unsigned char *message, const BlobReader &rea
             p += fixedSize(c.type);
         }
     }
+    m_store.publish();
 }
 
 const char *RowStore::cell(long long row, int field, uint32_t &length) const
@@ -241,11 +243,15 @@ const char *RowStore::cell(long long row, int field, uint32_t &length) const
         if (nulls[i / 8] & (1 << (i % 8)))
             continue;
         unsigned type = m_columns[size_t(i)].type;
-        p += isVariable(type) ? 4 + load<uint32_t>(p) : fixedSize(type);
+        if (isVariable(type)) {
+            uint32_t skip;
+            p = getLength(p, skip) + skip;
+        } else {
+            p += fixedSize(type);
+        }
     }
     if (isVariable(m_columns[size_t(field)].type)) {
-        length = load<uint32_t>(p);
-        return p + 4;
+        return getLength(p, length);
     }
     length = uint32_t(fixedSize(m_columns[size_t(field)].type));
     return p;

@@ -3,7 +3,7 @@
 //
 // Each row is packed as Firebird sent it: a null bitmap, then for every
 // non-null column its raw value (2/4/8 bytes for numbers, dates and times,
-// 1 byte for booleans) or a 4-byte length and the bytes (CHAR, VARCHAR and
+// 1 byte for booleans) or a length (1 byte, 5 from 255 on) and the bytes (CHAR, VARCHAR and
 // blob contents). Rows are appended to large blocks and found through one
 // 8-byte index entry each. Text is rendered only for the cells that are read;
 // character values are handed out in place.

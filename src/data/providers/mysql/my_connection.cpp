@@ -89,10 +89,26 @@ ExecResult MyConnection::execute(const std::string &statement)
     ExecResult out;
     for (;;) {
         if (mysql_field_count(m) > 0) {
-            MYSQL_RES *result = mysql_store_result(m);
+            // Rows one by one into our own store, readable as they come.
+            MYSQL_RES *result = mysql_use_result(m);
             if (!result)
                 fail(inTransaction);
-            out.rows = std::make_unique<MyRowSet>(result);
+            const std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES *)> held(result, &mysql_free_result);
+            auto rows = std::make_shared<MyRowSet>(result);
+            if (rowsArriving)
+                rowsArriving(rows);
+            while (MYSQL_ROW row = mysql_fetch_row(result))
+                rows->appendRow(row, mysql_fetch_lengths(result));
+            if (mysql_errno(m) == ER_QUERY_INTERRUPTED && rows->rowCount() > 0) {
+                // Cancelled while the rows came: those that came are kept.
+                out.fetchStopped = mysql_error(m);
+                out.rows = sharedRowSet(std::move(rows));
+                out.recordsAffected = out.rows->rowCount();
+                return out;
+            }
+            if (mysql_errno(m))
+                fail(inTransaction);
+            out.rows = sharedRowSet(std::move(rows));
             out.recordsAffected = out.rows->rowCount();
         } else if (!out.rows) {
             const my_ulonglong n = mysql_affected_rows(m);

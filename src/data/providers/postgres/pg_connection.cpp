@@ -187,7 +187,12 @@ ExecResult PgConnection::execute(const std::string &statement)
     m_notices.clear();
     const bool inTransaction = transactionOpen(conn);
     try {
-        ExecResult result = take(PQexec(conn, statement.c_str()));
+        if (!PQsendQuery(conn, statement.c_str()))
+            fail(conn, nullptr);
+        // Rows one by one, into our own store as they come, rather than
+        // libpq's whole result; a mode refused leaves whole results, also fine.
+        PQsetSingleRowMode(conn);
+        ExecResult result = collect();
         result.notices = std::move(m_notices);
         m_notices.clear();
         return result;
@@ -202,6 +207,56 @@ ExecResult PgConnection::execute(const std::string &statement)
     }
 }
 
+ExecResult PgConnection::collect()
+{
+    // As a plain PQexec would: the last result counts, a copy stream stops the
+    // reading. The rows of a row set are kept as they come; a later row set
+    // of the same text replaces them.
+    std::shared_ptr<PgRowSet> rows;
+    bool rowsWhole = false;
+    PGresult *last = nullptr;
+    while (PGresult *next = PQgetResult(m_conn)) {
+        const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+            if (!rows || rowsWhole) {
+                rows = std::make_shared<PgRowSet>(next);
+                rowsWhole = false;
+                if (rowsArriving)
+                    rowsArriving(rows);
+            }
+            rows->appendRows(next);
+            rowsWhole = status == PGRES_TUPLES_OK;
+            if (status == PGRES_SINGLE_TUPLE) {
+                PQclear(next);
+                continue;
+            }
+        }
+        if (last)
+            PQclear(last);
+        last = next;
+        if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH ||
+            PQstatus(m_conn) == CONNECTION_BAD)
+            break;
+    }
+    if (last && PQresultStatus(last) == PGRES_TUPLES_OK) {
+        ExecResult r;
+        r.recordsAffected = affectedRows(last);
+        PQclear(last);
+        r.rows = sharedRowSet(std::move(rows));
+        return r;
+    }
+    // A row set cut short by a cancel keeps the rows that had come.
+    const char *state = last ? PQresultErrorField(last, PG_DIAG_SQLSTATE) : nullptr;
+    if (rows && !rowsWhole && rows->rowCount() > 0 && state && std::string_view(state) == "57014") {
+        ExecResult r;
+        r.fetchStopped = trimmed(PQresultErrorMessage(last));
+        PQclear(last);
+        r.rows = sharedRowSet(std::move(rows));
+        return r;
+    }
+    return take(last);
+}
+
 ExecResult PgConnection::take(PGresult *result)
 {
     if (!result)
@@ -210,7 +265,10 @@ ExecResult PgConnection::take(PGresult *result)
     case PGRES_TUPLES_OK: {
         ExecResult r;
         r.recordsAffected = affectedRows(result);
-        r.rows = std::make_unique<PgRowSet>(result);
+        auto rows = std::make_unique<PgRowSet>(result);
+        rows->appendRows(result);
+        PQclear(result);
+        r.rows = std::move(rows);
         return r;
     }
     case PGRES_COMMAND_OK: {

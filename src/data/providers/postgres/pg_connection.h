@@ -34,6 +34,8 @@ private:
     // PQconnectStartParams and PQconnectPoll until the session is up, failed,
     // or cancel() asked to stop (ECancelled).
     PGconn *connectStoppably(const char *const *keywords, const char *const *values);
+    // The results of the statement sent, rows stored as they come.
+    ExecResult collect();
     // Turns a finished statement's result into what execute() returns; takes `result`.
     ExecResult take(PGresult *result);
     // After a copy stream: the first failure, or the last result, of what is left.

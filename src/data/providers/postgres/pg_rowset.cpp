@@ -1,5 +1,6 @@
 #include "pg_rowset.h"
 
+
 namespace ado::pg {
 
 FieldKind kindOfType(Oid type)
@@ -31,25 +32,23 @@ FieldKind kindOfType(Oid type)
     }
 }
 
-PgRowSet::PgRowSet(PGresult *result)
-    : m_result(result), m_fieldCount(PQnfields(result)), m_rowCount(PQntuples(result))
+PgRowSet::PgRowSet(const PGresult *result)
 {
-    m_kinds.reserve(size_t(m_fieldCount));
-    for (int f = 0; f < m_fieldCount; ++f)
-        m_kinds.push_back(kindOfType(PQftype(result, f)));
+    // Values are the server's text form (bytea as "\x..." hex), passed on byte for byte.
+    for (int f = 0; f < PQnfields(result); ++f)
+        addField(PQfname(result, f), kindOfType(PQftype(result, f)));
 }
 
-PgRowSet::~PgRowSet() { PQclear(m_result); }
-
-std::string PgRowSet::fieldName(int field) const { return PQfname(m_result, field); }
-
-bool PgRowSet::isNull(long long row, int field) const { return PQgetisnull(m_result, int(row), field) != 0; }
-
-std::string_view PgRowSet::text(long long row, int field, std::string &) const
+void PgRowSet::appendRows(const PGresult *result)
 {
-    // A null reads as libpq's empty string. Values are the server's text form
-    // (bytea as "\x..." hex), passed on byte for byte.
-    return {PQgetvalue(m_result, int(row), field), size_t(PQgetlength(m_result, int(row), field))};
+    const int rows = PQntuples(result);
+    for (int r = 0; r < rows; ++r)
+        appendRow([result, r](int f, size_t &length) -> const char * {
+            if (PQgetisnull(result, r, f))
+                return nullptr;
+            length = size_t(PQgetlength(result, r, f));
+            return PQgetvalue(result, r, f);
+        });
 }
 
 } // namespace ado::pg

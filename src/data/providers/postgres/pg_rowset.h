@@ -1,35 +1,20 @@
 #pragma once
-// A PostgreSQL result as a row set: the PGresult is kept whole and every value
-// is read where libpq put it.
+// PostgreSQL results as row sets: the values are copied out of libpq's
+// results into compact storage as the rows come (one PGresult per row in
+// single-row mode, or a whole one), in the text form the server sent.
 
 #include <libpq-fe.h>
 
-#include <vector>
-
-#include "provider.h"
+#include "providers/packed_rows.h"
 
 namespace ado::pg {
 
-class PgRowSet : public RowSet {
+class PgRowSet : public PackedRows {
 public:
-    // Takes ownership of a PGRES_TUPLES_OK result.
-    explicit PgRowSet(PGresult *result);
-    ~PgRowSet() override;
-    PgRowSet(const PgRowSet &) = delete;
-    PgRowSet &operator=(const PgRowSet &) = delete;
-
-    int fieldCount() const override { return m_fieldCount; }
-    std::string fieldName(int field) const override;
-    FieldKind fieldKind(int field) const override { return m_kinds[size_t(field)]; }
-    long long rowCount() const override { return m_rowCount; }
-    bool isNull(long long row, int field) const override;
-    std::string_view text(long long row, int field, std::string &scratch) const override;
-
-private:
-    PGresult *m_result;
-    int m_fieldCount;
-    long long m_rowCount;
-    std::vector<FieldKind> m_kinds;
+    // The columns of `result` (any status that carries them), no rows yet.
+    explicit PgRowSet(const PGresult *result);
+    // Writer: appends the rows of `result`, which has this row set's columns.
+    void appendRows(const PGresult *result);
 };
 
 // The display kind of a column of the given type.

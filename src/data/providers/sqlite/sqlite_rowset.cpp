@@ -33,8 +33,7 @@ size_t payloadSize(Tag tag, const char *payload)
     case tInt8: case tReal: return 8;
     case tText: case tBlob: {
         uint32_t length;
-        std::memcpy(&length, payload, 4);
-        return 4 + size_t(length);
+        return size_t(getLength(payload, length) - payload) + length;
     }
     }
     return 0;
@@ -107,7 +106,7 @@ void RowStore::appendRow(sqlite3_stmt *statement)
             c.bytes = c.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, i))
                                             : sqlite3_column_blob(statement, i);
             c.length = uint32_t(sqlite3_column_bytes(statement, i));
-            size += 4 + c.length;
+            size += lengthBytes(c.length) + c.length;
             break;
         default:
             break;
@@ -137,7 +136,7 @@ void RowStore::appendRow(sqlite3_stmt *statement)
         case SQLITE_TEXT:
         case SQLITE_BLOB:
             *p++ = char(c.type == SQLITE_TEXT ? tText : tBlob);
-            p = put(p, c.length);
+            p = putLength(p, c.length);
             if (c.length)
                 std::memcpy(p, c.bytes, c.length);
             p += c.length;
@@ -146,6 +145,7 @@ void RowStore::appendRow(sqlite3_stmt *statement)
             *p++ = char(tNull);
         }
     }
+    m_store.publish();
 }
 
 const char *RowStore::cell(long long row, int field) const
@@ -181,8 +181,11 @@ std::string_view RowStore::text(long long row, int field, std::string &scratch) 
     case tInt4: return renderInteger(load<int32_t>(p), scratch);
     case tInt8: return renderInteger(load<int64_t>(p), scratch);
     case tReal: return renderReal(load<double>(p), scratch);
-    case tText: return {p + 4, load<uint32_t>(p)};
-    case tBlob: return renderHex(p + 4, load<uint32_t>(p), scratch);
+    case tText: case tBlob: {
+        uint32_t length;
+        p = getLength(p, length);
+        return tag == tText ? std::string_view(p, length) : renderHex(p, length, scratch);
+    }
     }
     return {};
 }

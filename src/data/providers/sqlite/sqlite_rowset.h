@@ -5,7 +5,7 @@
 // real, text, a blob or null. Each row is packed as one tag byte per cell
 // (storage class, and for integers the bytes kept: 1, 2, 4 or 8), followed by
 // the cell's payload: the integer's low bytes, the real's 8 bytes, or a
-// 4-byte length and the text or blob bytes. Rows are appended to large blocks
+// length (1 byte, 5 from 255 on) and the text or blob bytes. Rows are appended to large blocks
 // and found through one 8-byte index entry each. Text is rendered only for the
 // cells that are read; text values are handed out in place, blobs as hex.
 
