@@ -25,6 +25,7 @@
 #include "o_AppError.h"
 #include "o_AppInfo.h"
 #include "o_GridFilterBar.h"
+#include "o_GridMenu.h"
 #include "o_RowSetModel.h"
 #include "o_SQLTab.h"
 
@@ -404,14 +405,8 @@ void TFrmMain::showShownRows()
     auto *label = StatusBar ? StatusBar->findChild<QLabel *>(QStringLiteral("RowsPanel")) : nullptr;
     if (!label)
         return;
-    QString text;
-    if (TqdSQLTab *tab = SQLPageControl ? SQLPageControl->ActiveSQLTab() : nullptr)
-        for (const TDBGrid *grid : tab->findChildren<TDBGrid *>())
-            if (grid->isVisibleTo(tab)) {
-                text = grid->rowSetModel()->shownRowsText();
-                break;
-            }
-    label->setText(text);
+    const TDBGrid *grid = TGridMenu::shownGrid(SQLPageControl ? SQLPageControl->ActiveSQLTab() : nullptr);
+    label->setText(grid ? grid->rowSetModel()->shownRowsText() : QString());
 }
 
 QString TFrmMain::StatusText() const

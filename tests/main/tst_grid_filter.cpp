@@ -19,6 +19,23 @@ namespace {
 class GridFilterStatus : public MainWindowTest {
 protected:
     QString rowsPanel() const { return w->StatusBar->findChild<QLabel *>("RowsPanel")->text(); }
+
+    // A tab on the test server that has run `sql` with F5; null (after a
+    // failure) when the connection or the tab did not come.
+    TqdSQLTab *tabThatRan(const char *sql)
+    {
+        root = connectPg();
+        TqdSQLTab *tab = root ? openTabOn(root) : nullptr;
+        if (!tab) {
+            ADD_FAILURE() << "no connected tab";
+            return nullptr;
+        }
+        tab->SynMemo->Lines().SetText(sql);
+        QTest::keyClick(w.get(), Qt::Key_F5);
+        return tab;
+    }
+
+    QTreeWidgetItem *root = nullptr;
 };
 
 } // namespace
@@ -26,12 +43,8 @@ protected:
 TEST_F(GridFilterStatus, ShowsNOfMRowsBesideTheRunsOutcome)
 {
     REQUIRE_PG();
-    QTreeWidgetItem *root = connectPg();
-    ASSERT_NE(root, nullptr);
-    TqdSQLTab *tab = openTabOn(root);
+    TqdSQLTab *tab = tabThatRan("select g from generate_series(1, 20) g");
     ASSERT_NE(tab, nullptr);
-    tab->SynMemo->Lines().SetText("select g from generate_series(1, 20) g");
-    QTest::keyClick(w.get(), Qt::Key_F5);
     ASSERT_EQ(w->StatusText(), QStringLiteral("Info  : 20 Records fetched"));
     EXPECT_EQ(rowsPanel(), QString());
 
@@ -70,12 +83,8 @@ TEST_F(GridFilterStatus, ShowsNOfMRowsBesideTheRunsOutcome)
 TEST_F(GridFilterStatus, CopyKeysOnAFocusedGridCopyItsCells)
 {
     REQUIRE_PG();
-    QTreeWidgetItem *root = connectPg();
-    ASSERT_NE(root, nullptr);
-    TqdSQLTab *tab = openTabOn(root);
+    TqdSQLTab *tab = tabThatRan("select g, 'v' || g as v from generate_series(1, 3) g");
     ASSERT_NE(tab, nullptr);
-    tab->SynMemo->Lines().SetText("select g, 'v' || g as v from generate_series(1, 3) g");
-    QTest::keyClick(w.get(), Qt::Key_F5);
     ASSERT_EQ(w->StatusText(), QStringLiteral("Info  : 3 Records fetched"));
     tab->SynMemo->selectAll();
 
