@@ -10,6 +10,8 @@
 #   BENCH_RUNS=3 tools/bench.sh     fewer runs
 #   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort, bigscript, complete, stream;
 #                                       mem10m: 10,000,000 PostgreSQL rows, ~1.5 GB of disk, only when named)
+#   BENCH_KEEP=1 tools/bench.sh     leaves the servers and data up and writes the sides' environment
+#                                   (for profiling a side by hand: . bench.env; build/bench/tabulon_bench side NAME)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
@@ -29,6 +31,10 @@ mkdir -p "$out"
 export TABULON_PG_PORT=${TABULON_BENCH_PG_PORT:-55442}
 export TABULON_MY_PORT=${TABULON_BENCH_MY_PORT:-53316}
 stop() {
+  if [ -n "${BENCH_KEEP:-}" ]; then
+    echo "[bench] servers and data kept; stop with: tools/test-servers.sh stop $envfile; rm -rf $work"
+    return
+  fi
   "$here/tools/test-servers.sh" stop "$envfile" || true
   rm -rf "$work"
 }
@@ -182,6 +188,11 @@ export TABULON_BENCH_WORK=$work
 export TABULON_BENCH_ROWS=$rows
 export TABULON_BENCH_TABLES=$tables
 
+if [ -n "${BENCH_KEEP:-}" ]; then
+  # For profiling one side by hand: . this file, then tabulon_bench side NAME.
+  { . "$envfile"; export -p | grep -E ' (TABULON_|PGPASSWORD|XDG_RUNTIME_DIR|FIREBIRD)'; } > "$work/bench.env"
+  echo "[bench] environment of the sides: $work/bench.env"
+fi
 echo "[bench] running every case $runs times"
 status=0
 "$build/bench/tabulon_bench" run --runs "$runs" --csv "$out/results.csv" --only "$only" | tee "$out/results.txt" \

@@ -147,6 +147,7 @@ public:
     {
         return m_rows->text(row, field, scratch);
     }
+    const RowSet &holder() const override { return m_rows->holder(); }
 
 private:
     std::shared_ptr<const RowSet> m_rows;

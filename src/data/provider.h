@@ -52,6 +52,10 @@ public:
     // `scratch` (valid until scratch is changed). row and field must be in range.
     virtual std::string_view text(long long row, int field, std::string &scratch) const = 0;
 
+    // The row set that holds the rows: itself, or for a row set held
+    // elsewhere as well (sharedRowSet) the one it shares.
+    virtual const RowSet &holder() const { return *this; }
+
     // Index of a field by name without regard to case, -1 when absent.
     int fieldIndex(std::string_view name) const;
     std::string value(long long row, int field) const;

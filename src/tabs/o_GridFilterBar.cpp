@@ -124,12 +124,14 @@ TGridFilterBar::TGridFilterBar(TDBGrid *grid) : QFrame(grid), m_grid(grid)
         w->installEventFilter(this);
 
     TRowSetModel *model = grid->rowSetModel();
-    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+    const auto newResult = [this] {
         // A new result: the same filter, on a column of the same name if it has one.
         fillColumns();
         if (!isHidden())
             apply();
-    });
+    };
+    connect(model, &QAbstractItemModel::modelReset, this, newResult);
+    connect(model, &TRowSetModel::rowsCompleted, this, newResult);
     connect(model, &TRowSetModel::shownRowsChanged, this, &TGridFilterBar::showCount);
     fillColumns();
 }

@@ -24,6 +24,20 @@ void TRowSetModel::setDataSource(ado::TDataSource *source)
 
 void TRowSetModel::rebuild()
 {
+    ado::TADODataSet *next = m_source ? m_source->DataSet() : nullptr;
+    if (m_arriving && next && next->Active() && next->rowSet() &&
+        &next->rowSet()->holder() == &m_arriving->holder()) {
+        // The result is the row set already shown while it arrived: the rows
+        // still to show are added, the rest stays (no reset, which would lay
+        // out every row's header again and lose the place the user scrolled to).
+        m_arrivalTimer.stop();
+        m_rows = next->rowSet();
+        m_arriving.reset();
+        insertPublishedRows();
+        emit rowsCompleted();
+        emit shownRowsChanged();
+        return;
+    }
     beginResetModel();
     m_rows = nullptr;
     m_rowCount = 0;
@@ -76,10 +90,14 @@ void TRowSetModel::showArriving(std::shared_ptr<const ado::RowSet> rows)
 
 void TRowSetModel::showArrivedRows()
 {
-    if (!m_arriving)
-        return;
+    if (m_arriving)
+        insertPublishedRows();
+}
+
+void TRowSetModel::insertPublishedRows()
+{
     // Only a count to read and one insertion per tick, however many rows came.
-    const int published = int(std::min<long long>(m_arriving->rowCount(), std::numeric_limits<int>::max()));
+    const int published = int(std::min<long long>(m_rows->rowCount(), std::numeric_limits<int>::max()));
     if (published <= m_rowCount || !m_order.empty())
         return;
     beginInsertRows(QModelIndex(), m_rowCount, published - 1);

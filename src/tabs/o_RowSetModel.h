@@ -68,6 +68,9 @@ public:
 signals:
     // The rows shown changed in number (a filter was set or cleared, a new result came).
     void shownRowsChanged();
+    // The row set shown while its rows arrived is whole now (shown without a
+    // reset; a sort or filter may be applied).
+    void rowsCompleted();
 
 private:
     void rebuild();
@@ -76,6 +79,7 @@ private:
     void showRows(std::vector<int> sorted, std::vector<char> keep);
     void takeColumns();
     void showArrivedRows();
+    void insertPublishedRows();
 
     QPointer<ado::TDataSource> m_source;
     QMetaObject::Connection m_sourceConnection;

@@ -39,8 +39,12 @@ struct RunCleanup {
     ~RunCleanup()
     {
         QApplication::restoreOverrideCursor();
-        grid->SetDataSource(nullptr);
-        grid->SetDataSource(source);
+        // Bound to the result, or bound again when the model still shows rows
+        // that arrived for a statement that then failed. A model that shows the
+        // result's rows already keeps them as they are: a reset would lay out
+        // every row's header again and lose the user's place in the grid.
+        if (grid->DataSource() != source || grid->rowSetModel()->rowsArriving())
+            grid->SetDataSource(source);
         grid->SetReadOnly(true);
     }
 };
@@ -52,12 +56,23 @@ struct ArrivingRows {
     ArrivingRows(ado::TADOConnection *c, TRowSetModel *model) : connection(c)
     {
         QPointer<TRowSetModel> to(model);
-        connection->OnRowsArriving = [to](std::shared_ptr<const ado::RowSet> rows) {
+        connection->OnRowsArriving = [to, running = running](std::shared_ptr<const ado::RowSet> rows) {
             QMetaObject::invokeMethod(
-                to, [to, rows] { if (to) to->showArriving(rows); }, Qt::QueuedConnection);
+                to,
+                [to, rows, running] {
+                    // Dropped when the run has ended first: its result is shown by then.
+                    if (to && *running)
+                        to->showArriving(rows);
+                },
+                Qt::QueuedConnection);
         };
     }
-    ~ArrivingRows() { connection->OnRowsArriving = nullptr; }
+    ~ArrivingRows()
+    {
+        connection->OnRowsArriving = nullptr;
+        *running = false;
+    }
+    std::shared_ptr<bool> running = std::make_shared<bool>(true);
     ArrivingRows(const ArrivingRows &) = delete;
     ArrivingRows &operator=(const ArrivingRows &) = delete;
 };

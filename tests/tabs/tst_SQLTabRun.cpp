@@ -215,9 +215,20 @@ TEST_F(PgTab, RowsShowWhileTheyArriveAndACancelKeepsThem)
     pages.resize(800, 600);
     window.show();
     // The grid's row count, seen by the window's own timers while the run goes on.
+    // The user moves to a row while the rest arrive; the end of the run
+    // keeps that place (the arriving rows are the result: no reset).
     std::vector<int> counts;
+    bool placed = false;
+    int resetsAfterPlacing = 0;
+    QObject::connect(grid(), &QAbstractItemModel::modelReset, [&] { resetsAfterPlacing += placed; });
     QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] { counts.push_back(grid()->rowCount()); });
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        counts.push_back(grid()->rowCount());
+        if (grid()->rowCount() > 60 && !placed) {
+            tab->ResultGrid->setCurrentIndex(grid()->index(50, 0));
+            placed = true;
+        }
+    });
     watcher.start(30);
 
     // Slow rows: a few dozen per packet from the server, for about two seconds.
@@ -226,10 +237,17 @@ TEST_F(PgTab, RowsShowWhileTheyArriveAndACancelKeepsThem)
     EXPECT_EQ(tab->InfoMessage, "2000 Records fetched");
     EXPECT_EQ(grid()->rowCount(), 2000);
     EXPECT_EQ(cell(1999, 0), QStringLiteral("2000"));
+    EXPECT_FALSE(grid()->rowsArriving());
     std::vector<int> between;
     std::copy_if(counts.begin(), counts.end(), std::back_inserter(between), [](int n) { return n > 0 && n < 2000; });
     EXPECT_GE(std::set<int>(between.begin(), between.end()).size(), 2u)
         << "the grid did not show rows before the last one came";
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(resetsAfterPlacing, 0);
+    EXPECT_EQ(tab->ResultGrid->currentIndex().row(), 50);
+    // Whole now: a sort is taken.
+    tab->ResultGrid->rowSetModel()->sortRows(0, Qt::DescendingOrder);
+    EXPECT_EQ(cell(0, 0), QStringLiteral("2000"));
 
     // A cancel while rows arrive keeps those on screen, and the status says so.
     counts.clear();
