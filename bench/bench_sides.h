@@ -39,12 +39,14 @@ SideResult treeFill();
 // Tabulon: open the large script into a tab, save it back, compare the bytes.
 SideResult scriptOpenSave();
 
-// Tabulon: the row statement on PostgreSQL written to exportCsvPath() as CSV
+// Tabulon: the row statement on PostgreSQL written to exportCsvPath(side) as CSV
 // (LF line ends), from the connect to the closed file.
 SideResult pgExportCsv();
 // The same timed from a result already fetched: the export alone.
 SideResult pgExportFetched();
-std::string exportCsvPath();
+// The same written while the rows arrive (the statement on a worker).
+SideResult pgExportArriving();
+std::string exportCsvPath(const std::string &side); // where a side writes its CSV
 std::string psqlCsvPath(); // where psql's \copy writes the same result
 // Tabulon: the PostgreSQL rows sorted through the grid's model, by a numeric
 // and by a text column; only the sort is timed.

@@ -148,6 +148,7 @@ public:
         return m_rows->text(row, field, scratch);
     }
     const RowSet &holder() const override { return m_rows->holder(); }
+    Arrival arrival() const override { return m_rows->arrival(); }
 
 private:
     std::shared_ptr<const RowSet> m_rows;

@@ -38,6 +38,11 @@ enum SchemaEnum : int {
 // What a field holds, for display (alignment) only; values always read as text.
 enum class FieldKind { Text, Number, DateTime, Boolean, Binary };
 
+// Whether a row set handed out while its rows come has them all: Arriving
+// while more may be appended; then Whole, or Stopped when the statement failed
+// or was cancelled before the last row (the rows that came stay readable).
+enum class Arrival { Arriving, Whole, Stopped };
+
 class RowSet {
 public:
     virtual ~RowSet() = default;
@@ -51,6 +56,9 @@ public:
     // into the provider's storage (valid while the row set lives) or into
     // `scratch` (valid until scratch is changed). row and field must be in range.
     virtual std::string_view text(long long row, int field, std::string &scratch) const = 0;
+
+    // Read before rowCount(): once it is not Arriving, the count is final.
+    virtual Arrival arrival() const { return Arrival::Whole; }
 
     // The row set that holds the rows: itself, or for a row set held
     // elsewhere as well (sharedRowSet) the one it shares.

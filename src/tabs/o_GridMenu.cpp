@@ -139,7 +139,9 @@ TResultToExport TGridMenu::resultOf(const TDBGrid &grid)
     result.rows = model->rowSet();
     if (!result.rows)
         return result;
-    if (model->sortColumn() >= 0 || model->rowCount() != result.rows->rowCount()) {
+    // Rows that still arrive are shown in their own order and all of them are
+    // exported, up to the last one; a sort or filter waits for them.
+    if (!model->rowsArriving() && (model->sortColumn() >= 0 || model->rowCount() != result.rows->rowCount())) {
         result.order.reserve(size_t(model->rowCount()));
         for (int r = 0; r < model->rowCount(); ++r)
             result.order.push_back(model->sourceRow(r));

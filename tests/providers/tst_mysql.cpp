@@ -324,6 +324,7 @@ TEST_F(MyProvider, RowsCanBeReadWhileTheyArriveAndACancelKeepsThem)
     ASSERT_TRUE(a.result.rows);
     EXPECT_EQ(a.result.rows->rowCount(), 1500);
     EXPECT_GT(provider_test::countsBetween(a.countsSeen, 1500), 2) << "no rows were readable before the last came";
+    EXPECT_EQ(a.result.rows->arrival(), Arrival::Whole);
 
     // A cancel while the rows come keeps those that came.
     provider_test::Later later(800, [&] { connection.Cancel(); });
@@ -335,6 +336,7 @@ TEST_F(MyProvider, RowsCanBeReadWhileTheyArriveAndACancelKeepsThem)
     const long long kept = b.result.rows->rowCount();
     EXPECT_GT(kept, 0);
     EXPECT_LT(kept, 100000);
+    EXPECT_EQ(b.result.rows->arrival(), Arrival::Stopped);
     EXPECT_EQ(connection.ExecuteWithResult("select 1").rows->value(0, 0), "1");
 
     // A watcher sees its own statement's rows only, not the schema requests that come later.

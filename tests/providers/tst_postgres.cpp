@@ -283,6 +283,7 @@ TEST_F(PgProvider, RowsCanBeReadWhileTheyArrive)
     EXPECT_EQ(a.result.rows->rowCount(), 1500);
     EXPECT_EQ(a.result.rows->value(1499, 0), "1500");
     EXPECT_GT(provider_test::countsBetween(a.countsSeen, 1500), 2) << "no rows were readable before the last came";
+    EXPECT_EQ(a.result.rows->arrival(), Arrival::Whole);
 }
 
 TEST_F(PgProvider, ACancelledFetchKeepsItsRowsOnlyForAWatcher)
@@ -305,6 +306,8 @@ TEST_F(PgProvider, ACancelledFetchKeepsItsRowsOnlyForAWatcher)
     EXPECT_LT(kept, 100000);
     EXPECT_EQ(arriving->rowCount(), kept);
     EXPECT_EQ(r.rows->value(kept - 1, 0), std::to_string(kept));
+    // A reader that follows the rows learns that no more come, and that they are not all.
+    EXPECT_EQ(arriving->arrival(), Arrival::Stopped);
 
     // Without a watcher the cancel fails the statement, as it always did.
     connection.OnRowsArriving = nullptr;
@@ -320,19 +323,19 @@ TEST_F(PgProvider, ACancelledFetchKeepsItsRowsOnlyForAWatcher)
 TEST_F(PgProvider, AnErrorAfterSomeRowsFailsTheStatement)
 {
     auto c = openPg();
-    const long long told = [&] {
-        long long n = 0;
-        c->rowsArriving = [&n](std::shared_ptr<const RowSet>) { ++n; };
-        // The division fails at row 3000, after rows have come.
-        EXPECT_THROW(c->execute("select 1 / (3000 - g) from generate_series(1, 5000) g"), EProviderError);
-        return n;
-    }();
-    EXPECT_EQ(told, 1);
-    // Each row set of a text is told; the last one is the result.
-    long long sets = 0;
-    c->rowsArriving = [&sets](std::shared_ptr<const RowSet>) { ++sets; };
+    std::vector<std::shared_ptr<const RowSet>> told;
+    c->rowsArriving = [&told](std::shared_ptr<const RowSet> rows) { told.push_back(std::move(rows)); };
+    // The division fails at row 3000, after rows have come.
+    EXPECT_THROW(c->execute("select 1 / (3000 - g) from generate_series(1, 5000) g"), EProviderError);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0]->arrival(), Arrival::Stopped);
+    // Each row set of a text is told, and each is whole; the last one is the result.
+    told.clear();
     ExecResult r = c->execute("select 1 as a from generate_series(1, 10); select 2 as b, 3 as c");
-    EXPECT_EQ(sets, 2);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[0]->arrival(), Arrival::Whole);
+    EXPECT_EQ(told[0]->rowCount(), 10);
+    EXPECT_EQ(told[1]->arrival(), Arrival::Whole);
     ASSERT_TRUE(r.rows);
     EXPECT_EQ(fieldNames(*r.rows), (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(r.rows->rowCount(), 1);

@@ -4,16 +4,19 @@
 
 #include "export/o_ExportFile.h"
 #include "o_SQLNames.h"
+#include "providers/packed_rows.h"
 #include "testenv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 
+#include <chrono>
 #include <csignal>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -138,6 +141,72 @@ TEST_P(ExportFileKinds, ACompleteWriteReplacesAnExistingFile)
         EXPECT_EQ(testenv::readBytes(path), QByteArray("a\r\nx\r\n"));
     else
         EXPECT_TRUE(testenv::readBytes(path).startsWith("PK")); // a zip container
+}
+
+QByteArray unzipped(const QString &zip, const QString &member);
+
+// A statement's rows as they arrive: appended by another thread, a few at a
+// time, while the export reads them; then whole, or stopped short.
+struct RowsArrivingMeanwhile {
+    ado::PackedRows rows;
+    std::thread writer;
+    RowsArrivingMeanwhile(int count, ado::Arrival end)
+    {
+        rows.addField("id", ado::FieldKind::Number);
+        rows.addField("text", ado::FieldKind::Text);
+        rows.startArriving();
+        writer = std::thread([this, count, end] {
+            for (int i = 0; i < count; ++i) {
+                const std::string id = std::to_string(i), text = "row, \"" + id + "\"";
+                rows.appendRow([&](int f, size_t &length) {
+                    const std::string &v = f == 0 ? id : text;
+                    length = v.size();
+                    return v.data();
+                });
+                if (i % 500 == 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+            }
+            rows.endArriving(end);
+        });
+    }
+    ~RowsArrivingMeanwhile() { writer.join(); }
+};
+
+TEST_P(ExportFileKinds, RowsStillArrivingAreWrittenUpToTheLastOne)
+{
+    constexpr int kRows = 6000;
+    const QString dir = freshDir();
+    const QString path = dir + QStringLiteral("/arriving.out");
+    RowsArrivingMeanwhile arriving(kRows, ado::Arrival::Whole);
+    long long reported = 0;
+    const TExportOutcome outcome = write(GetParam(), arriving.rows, path, [&reported](long long rows) {
+        reported = rows;
+        return true;
+    });
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(reported, kRows);
+    if (GetParam()) {
+        const QByteArray sheet = unzipped(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+        EXPECT_TRUE(sheet.contains("<row r=\"6001\"")) << "the last row is missing";
+        EXPECT_FALSE(sheet.contains("<row r=\"6002\""));
+        return;
+    }
+    QByteArray expected = "id,text\r\n";
+    for (int i = 0; i < kRows; ++i)
+        expected += QByteArray::number(i) + ",\"row, \"\"" + QByteArray::number(i) + "\"\"\"\r\n";
+    EXPECT_EQ(testenv::readBytes(path), expected);
+}
+
+TEST_P(ExportFileKinds, RowsThatStopArrivingShortLeaveNoFile)
+{
+    const QString dir = freshDir();
+    const QString path = dir + QStringLiteral("/stopped.out");
+    RowsArrivingMeanwhile arriving(3000, ado::Arrival::Stopped);
+    const TExportOutcome outcome = write(GetParam(), arriving.rows, path);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_FALSE(outcome.cancelled);
+    EXPECT_TRUE(outcome.error.contains(QStringLiteral("stopped before its last row"))) << outcome.error.toStdString();
+    EXPECT_TRUE(filesIn(dir).isEmpty()) << filesIn(dir).join(QLatin1Char(' ')).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(TextAndWorkbook, ExportFileKinds, ::testing::Values(false, true),

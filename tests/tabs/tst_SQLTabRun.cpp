@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "o_BusyIndicator.h"
+#include "o_GridMenu.h"
+#include "o_Prompts.h"
 #include "o_RowSetModel.h"
 #include "o_SQLTab.h"
 #include "testenv.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -270,6 +274,53 @@ TEST_F(PgTab, RowsShowWhileTheyArriveAndACancelKeepsThem)
     EXPECT_EQ(cell(kept - 1, 0), QString::number(kept));
     EXPECT_EQ(scalar("select 'after cancel'"), QStringLiteral("after cancel"));
     pages.setParent(nullptr);
+}
+
+TEST_F(PgTab, ExportChosenWhileRowsArriveWritesEveryRow)
+{
+    REQUIRE_PG();
+    QWidget window;
+    pages.setParent(&window);
+    window.resize(800, 600);
+    window.show();
+    const QString path = QString::fromStdString(testenv::tempDir()) + QStringLiteral("/arriving-export.csv");
+    QFile::remove(path);
+    prompts::setFileAnswerer([&path](const prompts::FileRequest &) {
+        prompts::FileAnswer a;
+        a.accepted = true;
+        a.fileName = path;
+        a.filterIndex = 1; // CSV
+        return a;
+    });
+    std::vector<std::string> messages;
+    prompts::setMessageAnswerer([&messages](const prompts::MessageRequest &r) {
+        messages.push_back(r.text.toStdString());
+        return QMessageBox::Ok;
+    });
+    // The user picks Export as soon as the first rows show.
+    int shownAtExport = -1;
+    bool exported = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (shownAtExport < 0 && grid()->rowCount() > 0 && grid()->rowsArriving()) {
+            shownAtExport = grid()->rowCount();
+            exported = TGridMenu::exportAll(*tab->ResultGrid);
+        }
+    });
+    user.start(20);
+    ASSERT_TRUE(run("select g, pg_sleep(0.001) from generate_series(1, 1500) g")) << tab->ErrorMessage;
+    user.stop();
+    prompts::setFileAnswerer({});
+    prompts::setMessageAnswerer({});
+    pages.setParent(nullptr);
+    ASSERT_GT(shownAtExport, 0);
+    ASSERT_LT(shownAtExport, 1500);
+    EXPECT_TRUE(exported);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    QByteArray expected = "g,pg_sleep\r\n";
+    for (int g = 1; g <= 1500; ++g)
+        expected += QByteArray::number(g) + ",\"\"\r\n";
+    EXPECT_EQ(testenv::readBytes(path), expected);
 }
 
 TEST(MyTab, QueryAndCountOnMariaDB)

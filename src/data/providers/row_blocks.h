@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "provider.h"
+
 namespace ado {
 
 // Rows packed one after another into large blocks that never move (64 KiB
@@ -44,6 +46,13 @@ public:
     }
     // Reader: rows published.
     long long count() const { return m_published.load(std::memory_order_acquire); }
+
+    // Writer: rows are handed out while they come (before the first reader
+    // sees the store), then whole or stopped after the last publish().
+    void startArriving() { m_arrival.store(Arrival::Arriving, std::memory_order_release); }
+    void endArriving(Arrival end) { m_arrival.store(end, std::memory_order_release); }
+    // Reader: load this before count(); once it is not Arriving the count is final.
+    Arrival arrival() const { return m_arrival.load(std::memory_order_acquire); }
     // Bytes held (blocks and index), for measurements.
     size_t storageBytes() const;
 
@@ -59,6 +68,31 @@ private:
     const char **m_chunks[kMaxChunks] = {};
     long long m_written = 0;
     std::atomic<long long> m_published{0};
+    std::atomic<Arrival> m_arrival{Arrival::Whole};
+};
+
+// Marks a row store as arriving for the scope of a fetch: whole when the
+// fetch says so, stopped when the scope ends otherwise (an error, a cancel).
+template <class Store>
+class ArrivalScope {
+public:
+    explicit ArrivalScope(Store &store) : m_store(store) { m_store.startArriving(); }
+    ~ArrivalScope()
+    {
+        if (!m_ended)
+            m_store.endArriving(Arrival::Stopped);
+    }
+    void whole()
+    {
+        m_store.endArriving(Arrival::Whole);
+        m_ended = true;
+    }
+    ArrivalScope(const ArrivalScope &) = delete;
+    ArrivalScope &operator=(const ArrivalScope &) = delete;
+
+private:
+    Store &m_store;
+    bool m_ended = false;
 };
 
 // A value's length in a packed row: one byte below 255, else 255 and four bytes.

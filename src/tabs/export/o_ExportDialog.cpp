@@ -91,9 +91,15 @@ bool exportResult(QWidget *owner, const TResultToExport &result)
 
     const ado::RowSet &rows = *result.rows;
     const std::vector<long long> *order = result.order.empty() ? nullptr : &result.order;
+    // Rows still arriving have no count yet: the bar then only shows that work goes on.
+    const bool arriving = !order && rows.arrival() == ado::Arrival::Arriving;
+    const QString label = arriving ? QStringLiteral("Exporting the rows, as they arrive, to %1...")
+                                         .arg(QFileInfo(path).fileName())
+                                   : QStringLiteral("Exporting %1 rows to %2...")
+                                         .arg(rows.rowCount())
+                                         .arg(QFileInfo(path).fileName());
     const TExportOutcome outcome = runWithProgress(
-        owner, QStringLiteral("Exporting %1 rows to %2...").arg(rows.rowCount()).arg(QFileInfo(path).fileName()),
-        rows.rowCount(), [&](const TExportProgress &progress) {
+        owner, label, arriving ? 0 : rows.rowCount(), [&](const TExportProgress &progress) {
             return format.xlsx ? exportToXlsx(rows, path, order, progress)
                                : exportToFile(rows, options, path, order, progress);
         });

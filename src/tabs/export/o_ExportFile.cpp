@@ -9,10 +9,13 @@
 
 #include <xlsxwriter.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -23,6 +26,9 @@ struct WriteFailed {
     QString message;
 };
 
+// Bytes written between two requests to the kernel to start writing them to disk.
+constexpr qint64 kWriteBackEvery = 8 * 1024 * 1024;
+
 class SaveFileSink : public TExportSink {
 public:
     explicit SaveFileSink(QSaveFile &file) : m_file(file) {}
@@ -30,10 +36,27 @@ public:
     {
         if (m_file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
             throw WriteFailed{m_file.errorString()};
+        m_written += qint64(bytes.size());
+        if (m_written - m_started >= kWriteBackEvery)
+            startWriteBack();
     }
 
 private:
+    // The file is synced to disk before it replaces the target; started here
+    // while the rows are still being written, that sync finds little left to do.
+    void startWriteBack()
+    {
+        if (!m_file.flush())
+            throw WriteFailed{m_file.errorString()};
+        const int fd = m_file.handle();
+        if (fd >= 0)
+            ::sync_file_range(fd, m_started, m_written - m_started, SYNC_FILE_RANGE_WRITE);
+        m_started = m_written;
+    }
+
     QSaveFile &m_file;
+    qint64 m_written = 0;
+    qint64 m_started = 0; // bytes before this were handed to the disk already
 };
 
 QString failure(const QString &what, const QString &path, const QString &why)
@@ -53,6 +76,11 @@ TExportOutcome succeeded()
     TExportOutcome outcome;
     outcome.ok = true;
     return outcome;
+}
+
+QString rowsStoppedText()
+{
+    return QStringLiteral("the statement stopped before its last row came; nothing was written");
 }
 
 TExportOutcome stopped()
@@ -261,6 +289,9 @@ TExportOutcome exportToFile(const ado::RowSet &rowSet, const TExportOptions &opt
     } catch (const WriteFailed &e) {
         file.cancelWriting();
         return failed(failure(QStringLiteral("Cannot write"), path, e.message));
+    } catch (const TRowsStopped &) {
+        file.cancelWriting();
+        return failed(failure(QStringLiteral("Cannot write"), path, rowsStoppedText()));
     }
     if (!file.commit())
         return failed(failure(QStringLiteral("Cannot write"), path, file.errorString()));
@@ -270,6 +301,14 @@ TExportOutcome exportToFile(const ado::RowSet &rowSet, const TExportOptions &opt
 TExportOutcome exportToXlsx(const ado::RowSet &rowSet, const QString &path, const std::vector<long long> *rows,
                             const TExportProgress &progress)
 {
+    // A sheet's size is checked before it is written: rows still coming are waited for.
+    while (!rows && rowSet.arrival() == ado::Arrival::Arriving) {
+        if (progress && !progress(0))
+            return stopped();
+        std::this_thread::sleep_for(kArrivalWait);
+    }
+    if (!rows && rowSet.arrival() == ado::Arrival::Stopped)
+        return failed(failure(QStringLiteral("Cannot write"), path, rowsStoppedText()));
     const long long count = rows ? static_cast<long long>(rows->size()) : rowSet.rowCount();
     const int fields = rowSet.fieldCount();
     if (count + 1 > LXW_ROW_MAX)

@@ -79,6 +79,8 @@ TExportOutcome runWithProgress(QWidget *owner, const QString &label, long long t
                 dialog.setValue(int(std::min<long long>(1000, done.load() * 1000 / total)));
         });
         tick.start(50);
+        if (total <= 0)
+            dialog.setRange(0, 0); // no count to measure against: a busy bar
         dialog.show();
         if (!watcher.isFinished())
             loop.exec();

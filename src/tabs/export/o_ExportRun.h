@@ -14,7 +14,7 @@ class QWidget;
 
 using TExportWork = std::function<TExportOutcome(const TExportProgress &progress)>;
 
-// `total`: the rows the work will report at most (for the bar). The outcome is
+// `total`: the rows the work will report at most (for the bar; 0 when not known). The outcome is
 // the work's; cancelled when the user pressed Cancel and the work stopped.
 TExportOutcome runWithProgress(QWidget *owner, const QString &label, long long total, const TExportWork &work);
 

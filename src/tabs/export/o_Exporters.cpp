@@ -2,7 +2,9 @@
 
 #include "o_SQLNames.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -42,7 +44,13 @@ private:
 // RFC 4180: a field holding the separator, a quote, CR or LF is quoted, its quotes doubled.
 void delimited(Out &out, std::string_view v, char separator)
 {
-    if (v.find_first_of(std::string_view{"\"\r\n", 3}) == std::string_view::npos && v.find(separator) == std::string_view::npos) {
+    bool plain = true;
+    for (const char c : v)
+        if (c == '"' || c == '\r' || c == '\n' || c == separator) {
+            plain = false;
+            break;
+        }
+    if (plain) {
         out << v;
         return;
     }
@@ -320,11 +328,23 @@ bool exportRows(const ado::RowSet &rowSet, const TExportOptions &options, TExpor
 {
     Writer w(rowSet, options, sink, fields);
     w.header();
-    const long long count = rows ? static_cast<long long>(rows->size()) : rowSet.rowCount();
-    for (long long i = 0; i < count; ++i) {
-        if (progress && i % kProgressEvery == 0 && i && !progress(i))
+    long long count = 0;
+    for (;;) {
+        // A row set whose rows still come is followed to its last row.
+        const ado::Arrival arrival = rows ? ado::Arrival::Whole : rowSet.arrival();
+        const long long have = rows ? static_cast<long long>(rows->size()) : rowSet.rowCount();
+        for (; count < have; ++count) {
+            if (progress && count % kProgressEvery == 0 && count && !progress(count))
+                return false;
+            w.row(rows ? (*rows)[size_t(count)] : count, count);
+        }
+        if (arrival == ado::Arrival::Whole)
+            break;
+        if (arrival == ado::Arrival::Stopped)
+            throw TRowsStopped{};
+        if (progress && !progress(count))
             return false;
-        w.row(rows ? (*rows)[size_t(i)] : i, i);
+        std::this_thread::sleep_for(kArrivalWait);
     }
     w.footer(count);
     w.out.flush();

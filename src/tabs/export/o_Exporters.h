@@ -10,6 +10,7 @@
 // CSV and TSV have no null: it is an empty field; CSV writes an empty text
 // as "" to keep the two apart.
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -53,9 +54,17 @@ public:
 // Rows done so far; return false to stop.
 using TExportProgress = std::function<bool(long long rowsDone)>;
 
+// Thrown by exportRows when the rows it followed stopped coming before the
+// last one (the statement failed or was cancelled while they arrived).
+struct TRowsStopped {};
+
+// How long a writer that has caught up with arriving rows waits before it looks again.
+constexpr std::chrono::milliseconds kArrivalWait{2};
+
 // Writes `rows` (all rows in order when null) with `fields` (all fields when
-// null) of `rowSet` to `sink`. Returns false when `progress` stopped it; the
-// sink then holds a part of the text.
+// null) of `rowSet` to `sink`; a row set whose rows are still arriving is
+// followed until its last row (throws TRowsStopped when they stop short).
+// Returns false when `progress` stopped it; the sink then holds a part of the text.
 bool exportRows(const ado::RowSet &rowSet, const TExportOptions &options, TExportSink &sink,
                 const std::vector<long long> *rows = nullptr, const std::vector<int> *fields = nullptr,
                 const TExportProgress &progress = {});

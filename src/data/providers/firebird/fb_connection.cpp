@@ -220,10 +220,12 @@ ExecResult Connection::runIn(ITransaction *&transaction, const std::string &stat
     if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
         auto rows = std::make_shared<RowStore>(std::move(columns));
         Ref<IResultSet> cursor(prepared->openCursor(&st, transaction, nullptr, nullptr, output.get(), 0));
+        ArrivalScope arriving(*rows);
         if (rowsArriving)
             rowsArriving(rows);
         while (cursor->fetchNext(&st, message.data()) == IStatus::RESULT_OK)
             rows->appendMessage(message.data(), blobs);
+        arriving.whole();
         cursor->close(&st);
         cursor.take();
         result.rows = sharedRowSet(std::move(rows));

@@ -50,6 +50,10 @@ public:
     std::string fieldName(int field) const override { return m_columns[size_t(field)].name; }
     FieldKind fieldKind(int field) const override { return m_columns[size_t(field)].kind; }
     long long rowCount() const override { return m_store.count(); }
+    Arrival arrival() const override { return m_store.arrival(); }
+    // Writer: see RowBlocks.
+    void startArriving() { m_store.startArriving(); }
+    void endArriving(Arrival end) { m_store.endArriving(end); }
     bool isNull(long long row, int field) const override;
     std::string_view text(long long row, int field, std::string &scratch) const override;
 

@@ -95,10 +95,13 @@ ExecResult MyConnection::execute(const std::string &statement)
                 fail(inTransaction);
             const std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES *)> held(result, &mysql_free_result);
             auto rows = std::make_shared<MyRowSet>(result);
+            ArrivalScope arriving(*rows);
             if (rowsArriving)
                 rowsArriving(rows);
             while (MYSQL_ROW row = mysql_fetch_row(result))
                 rows->appendRow(row, mysql_fetch_lengths(result));
+            if (!mysql_errno(m))
+                arriving.whole();
             if (mysql_errno(m) == ER_QUERY_INTERRUPTED && rows->rowCount() > 0) {
                 // Cancelled while the rows came: those that came are kept.
                 out.fetchStopped = mysql_error(m);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "ado_errors.h"
@@ -213,19 +214,24 @@ ExecResult PgConnection::collect()
     // reading. The rows of a row set are kept as they come; a later row set
     // of the same text replaces them.
     std::shared_ptr<PgRowSet> rows;
+    std::optional<ArrivalScope<PgRowSet>> arriving; // of `rows`
     bool rowsWhole = false;
     PGresult *last = nullptr;
     while (PGresult *next = PQgetResult(m_conn)) {
         const ExecStatusType status = PQresultStatus(next);
         if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
             if (!rows || rowsWhole) {
+                arriving.reset();
                 rows = std::make_shared<PgRowSet>(next);
                 rowsWhole = false;
+                arriving.emplace(*rows);
                 if (rowsArriving)
                     rowsArriving(rows);
             }
             rows->appendRows(next);
             rowsWhole = status == PGRES_TUPLES_OK;
+            if (rowsWhole)
+                arriving->whole();
             if (status == PGRES_SINGLE_TUPLE) {
                 PQclear(next);
                 continue;
