@@ -10,6 +10,7 @@
 #   BENCH_RUNS=3 tools/bench.sh     fewer runs
 #   BENCH_ONLY=pg,tree tools/bench.sh   some cases (pg, my, fb, sqlite, tree, script, export, sort, bigscript, complete, stream;
 #                                       mem10m: 10,000,000 PostgreSQL rows, ~1.5 GB of disk, only when named)
+#   BENCH_ROWS=10000000 tools/bench.sh  the row cases on that many rows instead of 1,000,000
 #   BENCH_KEEP=1 tools/bench.sh     leaves the servers and data up and writes the sides' environment
 #                                   (for profiling a side by hand: . bench.env; build/bench/tabulon_bench side NAME)
 set -euo pipefail
@@ -17,7 +18,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TABULON_BUILD_DIR:-$here/build}
 runs=${BENCH_RUNS:-5}
 only=${BENCH_ONLY:-pg,my,fb,sqlite,tree,script,export,sort,bigscript,complete,stream}
-rows=1000000
+rows=${BENCH_ROWS:-1000000}
 tables=10000
 script_bytes=$((20 * 1024 * 1024))
 

@@ -1,18 +1,40 @@
 #include "row_blocks.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 
 namespace ado {
 
 namespace {
 constexpr size_t kFirstBlock = 64 * 1024;
 constexpr size_t kMaxBlock = 4 * 1024 * 1024;
+constexpr size_t kHugePage = 2 * 1024 * 1024;
 } // namespace
+
+void *RowBlocks::allocate(size_t bytes)
+{
+    // Large pieces are placed on huge-page boundaries and the kernel is asked
+    // to back them with huge pages: filling 100 MB of rows then costs a few
+    // dozen page faults instead of 25,000 (each fault is dear in a VM).
+    if (bytes >= kHugePage) {
+        const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        if (void *p = std::aligned_alloc(kHugePage, rounded)) {
+            ::madvise(p, rounded, MADV_HUGEPAGE);
+            return p;
+        }
+    } else if (void *p = std::malloc(bytes)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
 
 RowBlocks::~RowBlocks()
 {
     for (const char **chunk : m_chunks)
-        delete[] chunk;
+        std::free(chunk);
 }
 
 char *RowBlocks::append(size_t bytes)
@@ -20,7 +42,7 @@ char *RowBlocks::append(size_t bytes)
     if (m_blocks.empty() || m_used + bytes > m_blockSize) {
         size_t size = m_blocks.empty() ? kFirstBlock : std::min(m_blockSize * 2, kMaxBlock);
         size = std::max(size, bytes);
-        m_blocks.emplace_back(new char[size]);
+        m_blocks.emplace_back(static_cast<char *>(allocate(size)));
         m_blockSize = size;
         m_blockBytes += size;
         m_used = 0;
@@ -32,7 +54,7 @@ char *RowBlocks::append(size_t bytes)
     const int chunk = std::bit_width(n) - 1 - kFirstChunkBits;
     const uint64_t slot = n - (kFirstChunk << chunk);
     if (slot == 0)
-        m_chunks[chunk] = new const char *[kFirstChunk << chunk];
+        m_chunks[chunk] = static_cast<const char **>(allocate((kFirstChunk << chunk) * sizeof(const char *)));
     m_chunks[chunk][slot] = p;
     ++m_written;
     return p;

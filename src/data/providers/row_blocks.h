@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -61,7 +62,12 @@ private:
     static constexpr uint64_t kFirstChunk = uint64_t(1) << kFirstChunkBits;
     static constexpr int kMaxChunks = 48;
 
-    std::vector<std::unique_ptr<char[]>> m_blocks; // the writer's alone
+    struct Free {
+        void operator()(char *p) const { std::free(p); }
+    };
+    static void *allocate(size_t bytes); // released with std::free
+
+    std::vector<std::unique_ptr<char, Free>> m_blocks; // the writer's alone
     size_t m_blockSize = 0;                         // of the last block
     size_t m_used = 0;                              // bytes used in the last block
     size_t m_blockBytes = 0;                        // all blocks
