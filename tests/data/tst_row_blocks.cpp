@@ -82,10 +82,14 @@ TEST(RowBlocks, ReaderSeesWholeRowsWhileTheWriterAppends)
     std::string failure;
     std::set<long long> countsSeen;
 
+    long long checked = 0;
+    // The reader knows no total: it follows the rows until the store says
+    // they are whole, as an export of arriving rows does.
+    rows.startArriving();
     std::thread reader([&] {
         readerStarted = true;
-        long long checked = 0;
-        while (checked < total && failure.empty()) {
+        while (failure.empty()) {
+            const ado::Arrival arrival = rows.arrival();
             const long long published = rows.count();
             countsSeen.insert(published);
             for (long long i = checked; i < published && failure.empty(); ++i)
@@ -94,6 +98,8 @@ TEST(RowBlocks, ReaderSeesWholeRowsWhileTheWriterAppends)
             if (checked > 0 && failure.empty())
                 failure = checkRow(rows, checked / 2);
             checked = published;
+            if (arrival != ado::Arrival::Arriving)
+                break;
         }
     });
     while (!readerStarted)
@@ -104,10 +110,12 @@ TEST(RowBlocks, ReaderSeesWholeRowsWhileTheWriterAppends)
         if (i % 20000 == 0) // let the reader catch up now and then
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    rows.endArriving(ado::Arrival::Whole);
     reader.join();
 
     EXPECT_EQ(failure, "");
     EXPECT_GT(countsSeen.size(), 2u) << "the reader never read while rows were appended";
+    EXPECT_EQ(checked, total) << "the reader stopped before the last row";
     EXPECT_EQ(rows.count(), total);
 }
 
