@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 
 namespace ado {
 
@@ -33,7 +34,7 @@ void *RowBlocks::allocate(size_t bytes)
 
 RowBlocks::~RowBlocks()
 {
-    for (const char **chunk : m_chunks)
+    for (unsigned char *chunk : m_chunks)
         std::free(chunk);
 }
 
@@ -53,18 +54,34 @@ char *RowBlocks::append(size_t bytes)
     const uint64_t n = uint64_t(m_written) + kFirstChunk;
     const int chunk = std::bit_width(n) - 1 - kFirstChunkBits;
     const uint64_t slot = n - (kFirstChunk << chunk);
-    if (slot == 0)
-        m_chunks[chunk] = static_cast<const char **>(allocate((kFirstChunk << chunk) * sizeof(const char *)));
-    m_chunks[chunk][slot] = p;
+    if (slot == 0) {
+        m_chunks[chunk] = static_cast<unsigned char *>(std::malloc((kFirstChunk << chunk) * kEntryBytes));
+        if (!m_chunks[chunk])
+            throw std::bad_alloc();
+    }
+    const uint64_t address = reinterpret_cast<uintptr_t>(p);
+    if (address >> (8 * kEntryBytes))
+        throw std::runtime_error("a row store's memory lies beyond the addresses its index holds");
+    std::memcpy(m_chunks[chunk] + slot * kEntryBytes, &address, kEntryBytes);
     ++m_written;
     return p;
+}
+
+void RowBlocks::releaseSpare()
+{
+    if (m_blocks.empty() || m_blockSize < kHugePage)
+        return;
+    constexpr size_t kPage = 4096;
+    const size_t from = (m_used + kPage - 1) / kPage * kPage;
+    if (from < m_blockSize)
+        ::madvise(m_blocks.back().get() + from, m_blockSize - from, MADV_DONTNEED);
 }
 
 size_t RowBlocks::storageBytes() const
 {
     size_t total = m_blockBytes;
     for (int c = 0; c < kMaxChunks && m_chunks[c]; ++c)
-        total += (kFirstChunk << c) * sizeof(const char *);
+        total += (kFirstChunk << c) * kEntryBytes;
     return total;
 }
 

@@ -18,7 +18,8 @@ namespace ado {
 
 // Rows packed one after another into large blocks that never move (64 KiB
 // first, doubling up to 4 MiB; a larger row gets a block of its own), each
-// found through one 8-byte index entry.
+// found through one 6-byte index entry (the row's address: user-space
+// addresses here have 48 bits).
 //
 // One thread appends; any number of threads may read the rows published so
 // far while it does, without a lock: a row is written whole, then published
@@ -43,7 +44,9 @@ public:
     {
         const uint64_t n = uint64_t(index) + kFirstChunk;
         const int chunk = std::bit_width(n) - 1 - kFirstChunkBits;
-        return m_chunks[chunk][n - (kFirstChunk << chunk)];
+        uint64_t address = 0;
+        std::memcpy(&address, m_chunks[chunk] + (n - (kFirstChunk << chunk)) * kEntryBytes, kEntryBytes);
+        return reinterpret_cast<const char *>(address);
     }
     // Reader: rows published.
     long long count() const { return m_published.load(std::memory_order_acquire); }
@@ -51,7 +54,14 @@ public:
     // Writer: rows are handed out while they come (before the first reader
     // sees the store), then whole or stopped after the last publish().
     void startArriving() { m_arrival.store(Arrival::Arriving, std::memory_order_release); }
-    void endArriving(Arrival end) { m_arrival.store(end, std::memory_order_release); }
+    void endArriving(Arrival end)
+    {
+        releaseSpare();
+        m_arrival.store(end, std::memory_order_release);
+    }
+    // Writer: gives the untouched end of the last block back to the system
+    // (no more rows will come).
+    void releaseSpare();
     // Reader: load this before count(); once it is not Arriving the count is final.
     Arrival arrival() const { return m_arrival.load(std::memory_order_acquire); }
     // Bytes held (blocks and index), for measurements.
@@ -61,6 +71,8 @@ private:
     static constexpr int kFirstChunkBits = 10;
     static constexpr uint64_t kFirstChunk = uint64_t(1) << kFirstChunkBits;
     static constexpr int kMaxChunks = 48;
+    static constexpr size_t kEntryBytes = 6; // the low bytes of an address
+    static_assert(std::endian::native == std::endian::little);
 
     struct Free {
         void operator()(char *p) const { std::free(p); }
@@ -71,7 +83,7 @@ private:
     size_t m_blockSize = 0;                         // of the last block
     size_t m_used = 0;                              // bytes used in the last block
     size_t m_blockBytes = 0;                        // all blocks
-    const char **m_chunks[kMaxChunks] = {};
+    unsigned char *m_chunks[kMaxChunks] = {};
     long long m_written = 0;
     std::atomic<long long> m_published{0};
     std::atomic<Arrival> m_arrival{Arrival::Whole};
