@@ -195,11 +195,14 @@ void TqdSQLTab::runStatement(const std::string &statement, ado::TADODataSet *&re
                 tab->deleteLater();
         }
     } finish{this};
+    // The grid shows the rows while they arrive: it can be scrolled, and its
+    // rows copied or exported, meanwhile.
     runOnWorker([&] { result = connection->RunStatement(statement, recordsAffected); }, m_busy,
                 [this, connection] {
                     m_cancelRequested = true;
                     connection->ADOConnection()->Cancel();
-                });
+                },
+                ResultGrid);
 }
 
 bool TqdSQLTab::startRun()

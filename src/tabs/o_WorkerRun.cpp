@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <atomic>
@@ -20,14 +21,19 @@ int g_active = 0;
 // Swallows the user's input to every widget but the busy indicator.
 class InputBlocker : public QObject {
 public:
-    InputBlocker(TqdBusyIndicator *indicator, std::function<void()> cancel)
-        : m_indicator(indicator), m_cancel(std::move(cancel))
+    InputBlocker(TqdBusyIndicator *indicator, std::function<void()> cancel, QWidget *rows)
+        : m_indicator(indicator), m_cancel(std::move(cancel)), m_rows(rows)
     {
+        if (rows)
+            for (QWidget *w : QApplication::topLevelWidgets())
+                m_windowsBefore.insert(w);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (opened(watched))
+            return false; // the result grid, and what was opened from it
         switch (event->type()) {
         case QEvent::KeyPress:
             if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
@@ -72,6 +78,17 @@ protected:
     }
 
 private:
+    // The grid whose rows arrive, its parts, and windows that were not open
+    // when the call began (its menu, the export's dialogs).
+    bool opened(QObject *watched) const
+    {
+        if (!m_rows || !watched->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        if (w == m_rows || m_rows->isAncestorOf(w))
+            return true;
+        return !m_windowsBefore.contains(w->window());
+    }
     bool inIndicator(QObject *watched) const
     {
         auto *w = qobject_cast<QWidget *>(watched);
@@ -79,6 +96,8 @@ private:
     }
     QPointer<TqdBusyIndicator> m_indicator;
     std::function<void()> m_cancel;
+    QPointer<QWidget> m_rows;
+    QSet<QWidget *> m_windowsBefore;
 };
 
 } // namespace
@@ -89,13 +108,13 @@ bool workerRunActive()
 }
 
 void runOnWorker(const std::function<void()> &call, TqdBusyIndicator *indicator,
-                 const std::function<void()> &cancel)
+                 const std::function<void()> &cancel, QWidget *rows)
 {
     std::exception_ptr failure;
     std::atomic<bool> done{false};
     QEventLoop loop;
 
-    InputBlocker blocker(indicator, cancel);
+    InputBlocker blocker(indicator, cancel, rows);
     qApp->installEventFilter(&blocker);
     ++g_active;
     QMetaObject::Connection cancelConnection;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "o_BusyIndicator.h"
+#include "o_DBGrid.h"
 #include "o_GridMenu.h"
 #include "o_Prompts.h"
 #include "o_RowSetModel.h"
@@ -13,6 +14,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -276,7 +279,7 @@ TEST_F(PgTab, RowsShowWhileTheyArriveAndACancelKeepsThem)
     pages.setParent(nullptr);
 }
 
-TEST_F(PgTab, ExportChosenWhileRowsArriveWritesEveryRow)
+TEST_F(PgTab, TheGridTakesInputAndExportsEveryRowWhileRowsArrive)
 {
     REQUIRE_PG();
     QWidget window;
@@ -297,15 +300,30 @@ TEST_F(PgTab, ExportChosenWhileRowsArriveWritesEveryRow)
         messages.push_back(r.text.toStdString());
         return QMessageBox::Ok;
     });
-    // The user picks Export as soon as the first rows show.
-    int shownAtExport = -1;
-    bool exported = false;
+    // As soon as the first rows show, the user moves in the grid and picks
+    // Export from its menu, while the editor still takes no key.
+    int shownAtExport = -1, rowAfterKey = -1;
+    TDBGrid *rows = tab->ResultGrid;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
-        if (shownAtExport < 0 && grid()->rowCount() > 0 && grid()->rowsArriving()) {
-            shownAtExport = grid()->rowCount();
-            exported = TGridMenu::exportAll(*tab->ResultGrid);
-        }
+        if (shownAtExport >= 0 || grid()->rowCount() < 3 || !grid()->rowsArriving())
+            return;
+        shownAtExport = grid()->rowCount();
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualRect(grid()->index(0, 0)).center());
+        QTest::keyClick(rows, Qt::Key_Down);
+        rowAfterKey = rows->currentIndex().row();
+        QTest::keyClicks(tab->SynMemo, "typed");
+        const QPoint at = rows->visualRect(grid()->index(1, 0)).center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, rows->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(rows->viewport(), &menuEvent);
+        QMenu *menu = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("GridMenu") && w->isVisible())
+                menu = qobject_cast<QMenu *>(w);
+        ASSERT_NE(menu, nullptr) << "the grid's menu did not open while rows arrive";
+        for (QAction *a : menu->actions())
+            if (a->text() == QStringLiteral("Export..."))
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
     });
     user.start(20);
     ASSERT_TRUE(run("select g, pg_sleep(0.001) from generate_series(1, 1500) g")) << tab->ErrorMessage;
@@ -315,7 +333,8 @@ TEST_F(PgTab, ExportChosenWhileRowsArriveWritesEveryRow)
     pages.setParent(nullptr);
     ASSERT_GT(shownAtExport, 0);
     ASSERT_LT(shownAtExport, 1500);
-    EXPECT_TRUE(exported);
+    EXPECT_EQ(rowAfterKey, 1);
+    EXPECT_EQ(tab->SynMemo->Lines().Text(), "select g, pg_sleep(0.001) from generate_series(1, 1500) g");
     EXPECT_TRUE(messages.empty()) << messages.front();
     QByteArray expected = "g,pg_sleep\r\n";
     for (int g = 1; g <= 1500; ++g)
