@@ -78,15 +78,17 @@ protected:
     }
 
 private:
-    // The grid whose rows arrive, its parts, and windows that were not open
-    // when the call began (its menu, the export's dialogs).
+    // The grid whose rows arrive, its parts and the windows it owns (its
+    // value viewer, its menu), and windows that were not open when the call
+    // began (the export's dialogs).
     bool opened(QObject *watched) const
     {
         if (!m_rows || !watched->isWidgetType())
             return false;
         auto *w = static_cast<QWidget *>(watched);
-        if (w == m_rows || m_rows->isAncestorOf(w))
-            return true;
+        for (QWidget *p = w; p; p = p->parentWidget())
+            if (p == m_rows)
+                return true;
         return !m_windowsBefore.contains(w->window());
     }
     bool inIndicator(QObject *watched) const
