@@ -3,6 +3,7 @@
 // clean-up, and a long statement can be cancelled while the window lives.
 #include <gtest/gtest.h>
 
+#include "file_answer.h"
 #include "o_BusyIndicator.h"
 #include "o_DBGrid.h"
 #include "o_GridMenu.h"
@@ -290,13 +291,7 @@ TEST_F(PgTab, TheGridTakesInputAndExportsEveryRowWhileRowsArrive)
     window.show();
     const QString path = QString::fromStdString(testenv::tempDir()) + QStringLiteral("/arriving-export.csv");
     QFile::remove(path);
-    prompts::setFileAnswerer([&path](const prompts::FileRequest &) {
-        prompts::FileAnswer a;
-        a.accepted = true;
-        a.fileName = path;
-        a.filterIndex = 1; // CSV
-        return a;
-    });
+    testenv::answerFileWith(path, 1); // CSV
     std::vector<std::string> messages;
     prompts::setMessageAnswerer([&messages](const prompts::MessageRequest &r) {
         messages.push_back(r.text.toStdString());

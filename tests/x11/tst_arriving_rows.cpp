@@ -9,14 +9,13 @@
 
 #include <string>
 
+#include "engine_settings.h"
+#include "file_answer.h"
 #include "o_DBGrid.h"
-#include "o_Prompts.h"
 #include "o_RowSetModel.h"
 #include "o_SQLPageControl.h"
 #include "o_SQLTab.h"
-#include "o_ServerConnection.h"
 #include "o_SynMemo.h"
-#include "testenv.h"
 #include "x11_support.h"
 
 using namespace x11test;
@@ -37,25 +36,13 @@ TEST(ArrivingRows, TheGridTakesRealInputAndExportsEveryRow)
     TqdSQLPageControl pages;
     pages.resize(900, 700);
     TqdSQLTab *tab = pages.AddSQLTab();
-    TqdServerConnection *c = tab->ServerConnection;
-    c->DBEngine = sePostGre;
-    c->ServerName = testenv::pgSocket();
-    c->Port = testenv::pgPort();
-    c->UserName = testenv::pgUser();
-    c->Password = testenv::pgPassword();
-    c->DataBaseName = testenv::pgDatabase();
-    c->ReConnect();
+    testenv::pgSettings(*tab->ServerConnection);
+    tab->ServerConnection->ReConnect();
     showActive(&pages);
 
     const QString path = QString::fromStdString(testenv::tempDir()) + QStringLiteral("/arriving-x11.csv");
     QFile::remove(path);
-    prompts::setFileAnswerer([&path](const prompts::FileRequest &) {
-        prompts::FileAnswer a;
-        a.accepted = true;
-        a.fileName = path;
-        a.filterIndex = 1; // CSV
-        return a;
-    });
+    testenv::answerFileWith(path, 1); // CSV
 
     const std::string statement = "select g, pg_sleep(0.002) from generate_series(1, 3000) g";
     tab->SynMemo->Lines().SetText(statement);
