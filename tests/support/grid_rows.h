@@ -3,14 +3,18 @@
 // query's result is.
 
 #include <memory>
+#include <string>
 
 #include "ado.h"
 #include "o_DBGrid.h"
 
 struct GridRows {
-    void show(TDBGrid &grid, std::unique_ptr<ado::MemoryRowSet> rows)
+    // `statement`: the text the result came from, where a test needs one.
+    void show(TDBGrid &grid, std::unique_ptr<ado::RowSet> rows, const std::string &statement = {})
     {
         dataSet = std::make_unique<ado::TADODataSet>();
+        if (!statement.empty())
+            dataSet->SetCommandText(statement);
         dataSet->OpenResult(std::move(rows));
         source.SetDataSet(dataSet.get());
         grid.SetDataSource(&source);

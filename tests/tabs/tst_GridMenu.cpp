@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "export/o_ExportDialog.h"
+#include "grid_rows.h"
 #include "o_DBGrid.h"
 #include "o_GridMenu.h"
 #include "o_Prompts.h"
@@ -43,11 +44,7 @@ public:
 struct GridMenu : ::testing::Test {
     void show(std::unique_ptr<ado::RowSet> rows, const std::string &statement)
     {
-        dataSet = std::make_unique<ado::TADODataSet>();
-        dataSet->SetCommandText(statement);
-        dataSet->OpenResult(std::move(rows));
-        source.SetDataSet(dataSet.get());
-        grid.SetDataSource(&source);
+        shown.show(grid, std::move(rows), statement);
         grid.resize(500, 300);
         grid.show();
         QApplication::clipboard()->setText(QStringLiteral("before"));
@@ -111,8 +108,7 @@ struct GridMenu : ::testing::Test {
         });
     }
 
-    ado::TDataSource source;
-    std::unique_ptr<ado::TADODataSet> dataSet;
+    GridRows shown;
     TDBGrid grid;
     std::vector<prompts::FileRequest> requests;
     QStringList messages;
@@ -131,7 +127,7 @@ TEST_F(GridMenu, HoldsItsCommandsEnabledByWhatThereIs)
     select(0, 0, 0, 0);
     EXPECT_TRUE(item(menu().get(), QStringLiteral("Copy as"))->isEnabled());
 
-    source.SetDataSet(nullptr);
+    shown.source.SetDataSet(nullptr);
     EXPECT_FALSE(item(menu().get(), QStringLiteral("Export..."))->isEnabled());
 }
 

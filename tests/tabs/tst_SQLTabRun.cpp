@@ -3,19 +3,19 @@
 // clean-up, and a long statement can be cancelled while the window lives.
 #include <gtest/gtest.h>
 
+#include "engine_settings.h"
 #include "file_answer.h"
 #include "o_BusyIndicator.h"
 #include "o_DBGrid.h"
-#include "o_GridMenu.h"
 #include "o_Prompts.h"
 #include "o_RowSetModel.h"
 #include "o_SQLTab.h"
 #include "testenv.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <set>
 
 namespace {
@@ -40,14 +41,25 @@ struct PgTab : ::testing::Test {
                         "insert into tabrun_items (id, name) select g, 'item ' || g from generate_series(1, 5) g;"
                         "create sequence tabrun_seq;");
         tab = pages.AddSQLTab();
-        TqdServerConnection *c = tab->ServerConnection;
-        c->DBEngine = sePostGre;
-        c->ServerName = testenv::pgSocket();
-        c->Port = testenv::pgPort();
-        c->UserName = testenv::pgUser();
-        c->Password = testenv::pgPassword();
-        c->DataBaseName = testenv::pgDatabase();
-        c->ReConnect();
+        testenv::pgSettings(*tab->ServerConnection);
+        tab->ServerConnection->ReConnect();
+    }
+    void TearDown() override
+    {
+        pages.setParent(nullptr);
+        prompts::setFileAnswerer({});
+        prompts::setMessageAnswerer({});
+    }
+
+    // The tab set in a window of its own, as the program shows it, for tests
+    // that watch the window paint or click in it; TearDown takes it back.
+    QWidget &placeInWindow(int width, int height, int pagesHeight)
+    {
+        window = std::make_unique<QWidget>();
+        pages.setParent(window.get());
+        window->resize(width, height);
+        pages.resize(width, pagesHeight);
+        return *window;
     }
 
     bool run(const std::string &sql)
@@ -67,6 +79,7 @@ struct PgTab : ::testing::Test {
 
     TqdSQLPageControl pages;
     TqdSQLTab *tab = nullptr;
+    std::unique_ptr<QWidget> window; // destroyed before pages, which TearDown has taken back
 };
 
 } // namespace
@@ -157,14 +170,11 @@ TEST_F(PgTab, OnlyTheSelectionRuns)
 TEST_F(PgTab, CancelStopsALongStatementWhileTheWindowStaysAlive)
 {
     REQUIRE_PG();
-    QWidget window;
-    pages.setParent(&window);
+    QWidget &window = placeInWindow(800, 700, 640);
     auto *other = new QPushButton(QStringLiteral("other"), &window);
     other->move(0, 650);
     int otherClicks = 0;
     QObject::connect(other, &QPushButton::clicked, [&] { ++otherClicks; });
-    window.resize(800, 700);
-    pages.resize(800, 640);
     window.show();
 
     TqdSQLTab *second = pages.AddSQLTab();
@@ -213,17 +223,12 @@ TEST_F(PgTab, CancelStopsALongStatementWhileTheWindowStaysAlive)
         EXPECT_THROW(tab->ExecuteSQL(), ado::EProviderError) << target->metaObject()->className();
         EXPECT_LT(clock.elapsed(), 10000);
     }
-    pages.setParent(nullptr);
 }
 
 TEST_F(PgTab, RowsShowWhileTheyArriveAndACancelKeepsThem)
 {
     REQUIRE_PG();
-    QWidget window;
-    pages.setParent(&window);
-    window.resize(800, 600);
-    pages.resize(800, 600);
-    window.show();
+    placeInWindow(800, 600, 600).show();
     // The grid's row count, seen by the window's own timers while the run goes on.
     // The user moves to a row while the rest arrive; the end of the run
     // keeps that place (the arriving rows are the result: no reset).
@@ -279,16 +284,12 @@ TEST_F(PgTab, RowsShowWhileTheyArriveAndACancelKeepsThem)
     EXPECT_EQ(tab->InfoMessage, std::to_string(kept) + " Records fetched before the fetch was cancelled");
     EXPECT_EQ(cell(kept - 1, 0), QString::number(kept));
     EXPECT_EQ(scalar("select 'after cancel'"), QStringLiteral("after cancel"));
-    pages.setParent(nullptr);
 }
 
 TEST_F(PgTab, TheGridTakesInputAndExportsEveryRowWhileRowsArrive)
 {
     REQUIRE_PG();
-    QWidget window;
-    pages.setParent(&window);
-    window.resize(800, 600);
-    window.show();
+    placeInWindow(800, 600, 600).show();
     const QString path = QString::fromStdString(testenv::tempDir()) + QStringLiteral("/arriving-export.csv");
     QFile::remove(path);
     testenv::answerFileWith(path, 1); // CSV
@@ -325,9 +326,6 @@ TEST_F(PgTab, TheGridTakesInputAndExportsEveryRowWhileRowsArrive)
     user.start(20);
     ASSERT_TRUE(run("select g, pg_sleep(0.001) from generate_series(1, 1500) g")) << tab->ErrorMessage;
     user.stop();
-    prompts::setFileAnswerer({});
-    prompts::setMessageAnswerer({});
-    pages.setParent(nullptr);
     ASSERT_GT(shownAtExport, 0);
     ASSERT_LT(shownAtExport, 1500);
     EXPECT_EQ(rowAfterKey, 1);

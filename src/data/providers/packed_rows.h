@@ -17,7 +17,7 @@
 
 namespace ado {
 
-class PackedRows : public RowSet {
+class PackedRows : public BlockRowSet {
 public:
     // Columns are added before the first row.
     void addField(std::string name, FieldKind kind, bool hex = false);
@@ -57,23 +57,14 @@ public:
     int fieldCount() const override { return int(m_names.size()); }
     std::string fieldName(int field) const override { return m_names[size_t(field)]; }
     FieldKind fieldKind(int field) const override { return m_kinds[size_t(field)]; }
-    long long rowCount() const override { return m_store.count(); }
-    Arrival arrival() const override { return m_store.arrival(); }
-    // Writer: see RowBlocks.
-    void startArriving() { m_store.startArriving(); }
-    void endArriving(Arrival end) { m_store.endArriving(end); }
     bool isNull(long long row, int field) const override;
     std::string_view text(long long row, int field, std::string &scratch) const override;
-
-    // Bytes held for the rows (blocks and index), for measurements.
-    size_t storageBytes() const { return m_store.storageBytes(); }
 
 private:
     std::vector<std::string> m_names;
     std::vector<FieldKind> m_kinds;
     std::vector<bool> m_hex;
     size_t m_nullBytes = 0;
-    RowBlocks m_store;
     std::vector<std::pair<const char *, size_t>> m_cells; // the row being appended
 };
 

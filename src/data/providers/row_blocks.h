@@ -89,12 +89,27 @@ private:
     std::atomic<Arrival> m_arrival{Arrival::Whole};
 };
 
+// A row set whose rows lie in RowBlocks: its count, its arrival state and the
+// writer's marks for it; the rows' layout is the deriving class's.
+class BlockRowSet : public RowSet {
+public:
+    long long rowCount() const override { return m_store.count(); }
+    Arrival arrival() const override { return m_store.arrival(); }
+    // Writer: see RowBlocks.
+    void startArriving() { m_store.startArriving(); }
+    void endArriving(Arrival end) { m_store.endArriving(end); }
+    // Bytes held for the rows (blocks and index), for measurements.
+    size_t storageBytes() const { return m_store.storageBytes(); }
+
+protected:
+    RowBlocks m_store;
+};
+
 // Marks a row store as arriving for the scope of a fetch: whole when the
 // fetch says so, stopped when the scope ends otherwise (an error, a cancel).
-template <class Store>
 class ArrivalScope {
 public:
-    explicit ArrivalScope(Store &store) : m_store(store) { m_store.startArriving(); }
+    explicit ArrivalScope(BlockRowSet &store) : m_store(store) { m_store.startArriving(); }
     ~ArrivalScope()
     {
         if (!m_ended)
@@ -109,7 +124,7 @@ public:
     ArrivalScope &operator=(const ArrivalScope &) = delete;
 
 private:
-    Store &m_store;
+    BlockRowSet &m_store;
     bool m_ended = false;
 };
 

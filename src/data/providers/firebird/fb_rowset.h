@@ -37,7 +37,7 @@ struct Column {
 // The columns of an output message, as the row set reads them.
 std::vector<Column> describeColumns(Firebird::IMessageMetadata *meta);
 
-class RowStore : public RowSet {
+class RowStore : public BlockRowSet {
 public:
     using BlobReader = std::function<void(const ISC_QUAD &id, std::string &out)>;
 
@@ -49,16 +49,8 @@ public:
     int fieldCount() const override { return int(m_columns.size()); }
     std::string fieldName(int field) const override { return m_columns[size_t(field)].name; }
     FieldKind fieldKind(int field) const override { return m_columns[size_t(field)].kind; }
-    long long rowCount() const override { return m_store.count(); }
-    Arrival arrival() const override { return m_store.arrival(); }
-    // Writer: see RowBlocks.
-    void startArriving() { m_store.startArriving(); }
-    void endArriving(Arrival end) { m_store.endArriving(end); }
     bool isNull(long long row, int field) const override;
     std::string_view text(long long row, int field, std::string &scratch) const override;
-
-    // Bytes held for the rows (blocks and index), for measurements.
-    size_t storageBytes() const { return m_store.storageBytes(); }
 
 private:
     const char *cell(long long row, int field, uint32_t &length) const;
@@ -66,7 +58,6 @@ private:
 
     std::vector<Column> m_columns;
     size_t m_nullBytes;
-    RowBlocks m_store;
     std::vector<std::string> m_blobs; // one row's blob contents while packing
 };
 

@@ -214,7 +214,7 @@ ExecResult PgConnection::collect()
     // reading. The rows of a row set are kept as they come; a later row set
     // of the same text replaces them.
     std::shared_ptr<PgRowSet> rows;
-    std::optional<ArrivalScope<PgRowSet>> arriving; // of `rows`
+    std::optional<ArrivalScope> arriving; // of `rows`
     bool rowsWhole = false;
     PGresult *last = nullptr;
     while (PGresult *next = PQgetResult(m_conn)) {

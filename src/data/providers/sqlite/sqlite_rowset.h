@@ -21,7 +21,7 @@
 
 namespace ado::sqlite {
 
-class RowStore : public RowSet {
+class RowStore : public BlockRowSet {
 public:
     explicit RowStore(std::vector<std::string> names);
 
@@ -33,19 +33,14 @@ public:
     // Number when every value of the column seen is an integer or a real,
     // Binary when every one is a blob, Text otherwise (and for a column of nulls).
     FieldKind fieldKind(int field) const override;
-    long long rowCount() const override { return m_store.count(); }
     bool isNull(long long row, int field) const override;
     std::string_view text(long long row, int field, std::string &scratch) const override;
-
-    // Bytes held for the rows (blocks and index), for measurements.
-    size_t storageBytes() const { return m_store.storageBytes(); }
 
 private:
     const char *cell(long long row, int field) const;
 
     std::vector<std::string> m_names;
     std::vector<unsigned char> m_seen; // per column: the storage classes met, one bit each
-    RowBlocks m_store;
     // The values of the row being appended, as the engine handed them out.
     struct Cell {
         int type = SQLITE_NULL;
